@@ -1,0 +1,34 @@
+// One analysis: size, head preview, type and text statistics of a file.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "file_io.h"
+#include "text_stats.h"
+
+constexpr uint32_t kHeadLimit = 50'000;
+constexpr uint32_t kStatisticsLimit = 50'000'000;
+constexpr uint32_t kChunkSize = 1'000'000;
+// One chunk plus room for the head's four terminating zero bytes and spare.
+constexpr size_t kWorkBufferSize = 1'000'050;
+// Paths and composed texts: 599 characters and the terminator.
+constexpr size_t kTextCapacity = 600;
+
+struct AnalysisResult {
+  std::array<char, kTextCapacity> path{};
+  uint64_t size = 0;           // full length in bytes
+  bool contentRead = false;    // at least one byte of the head was read
+  uint32_t previewLength = 0;  // bytes before the head's first zero byte
+  std::array<char, kHeadLimit + 1> preview{};  // empty when nothing was read
+  const char* typeDescription = "Unknown";
+  TextCounts counts;
+  DerivedFigures derived;
+};
+
+// Analyses the file at path using workBuffer (kWorkBufferSize bytes, owned by
+// the caller and reused across calls); allocates nothing. Returns false, with
+// result untouched and *error set when given, when the file cannot be opened
+// or the path does not fit kTextCapacity.
+bool AnalyseFile(const char* path, uint8_t* workBuffer, AnalysisResult& result, FileError* error = nullptr);

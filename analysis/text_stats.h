@@ -1,0 +1,32 @@
+// Byte-based text statistics: the program's definition of a word, a sentence
+// and a line.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Class of the last line feed, space, full stop, digit or letter seen. Other
+// bytes leave it unchanged.
+enum class CharClass : uint8_t { None, Newline, Space, Period, Digit, Letter };
+
+struct TextCounts {
+  uint32_t letters = 0;
+  uint32_t words = 1;  // the first word of the text
+  uint32_t lines = 1;
+  uint32_t sentences = 0;
+  uint32_t digits = 0;
+  uint32_t spaces = 0;
+  uint32_t symbols = 0;
+};
+
+struct DerivedFigures {
+  uint32_t characters = 0;
+  uint32_t averageWord = 0;
+  uint32_t averageSentence = 0;
+};
+
+// Scans byteCount bytes once, updating counts and charClass in place so that a
+// text can be fed in chunks.
+void CountText(const uint8_t* bytes, size_t byteCount, TextCounts& counts, CharClass& charClass);
+
+DerivedFigures DeriveFigures(const TextCounts& counts);

@@ -1,0 +1,166 @@
+// quorvane-cli: the analysis engine from the console, one file after another
+// with one WorkBuffer, exactly as the window analyses them.
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "analyse_file.h"
+#include "grouped_number.h"
+#include "text_encoding.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+constexpr const char* kUsage = "usage: quorvane-cli [--json] FILE...\n";
+constexpr const char* kVersion = "quorvane-cli 1.0.0.0\n";
+
+enum ExitStatus { kExitOk = 0, kExitFileFailed = 1, kExitUsage = 2 };
+
+// Kept out of the stack: the result holds the 50,000-byte preview.
+AnalysisResult g_result;
+
+void PrintHelp() {
+  fputs(kUsage, stdout);
+  fputs(
+      "\n"
+      "Tells what kind of file each FILE is and describes its content: size,\n"
+      "type, a preview of its head and text statistics over its first\n"
+      "50,000,000 bytes.\n"
+      "\n"
+      "  --json     one JSON object per file, one per line\n"
+      "  --help     show this help and exit\n"
+      "  --version  show the version and exit\n"
+      "  --         treat every later argument as a file name\n"
+      "\n"
+      "Exit status: 0 when every file was analysed, 1 when a file could not be\n"
+      "opened, 2 on a usage error.\n",
+      stdout);
+}
+
+void PrintField(const char* label, const char* value) { printf("%-13s %s\n", label, value); }
+
+void PrintGrouped(const char* label, uint32_t value) {
+  PrintField(label, FormatGroupedSize(value).data());
+}
+
+void PrintText(const AnalysisResult& r) {
+  PrintField("File Name", r.path.data());
+  PrintField("Size (Bytes)", FormatGroupedSize(r.size).data());
+  PrintField("Type", r.typeDescription);
+  PrintGrouped("Characters", r.derived.characters);
+  PrintGrouped("Words", r.counts.words);
+  PrintGrouped("Letters", r.counts.letters);
+  PrintGrouped("Lines", r.counts.lines);
+  PrintGrouped("Numbers", r.counts.digits);
+  PrintGrouped("Sentences", r.counts.sentences);
+  PrintGrouped("Spaces", r.counts.spaces);
+  PrintGrouped("Avg Wd", r.derived.averageWord);
+  PrintGrouped("Symbols", r.counts.symbols);
+  PrintGrouped("Avg Sent", r.derived.averageSentence);
+  fputs("Preview\n", stdout);
+  WriteConsoleWindows1252(stdout, r.preview.data(), r.previewLength);
+  fputc('\n', stdout);
+}
+
+void PrintJsonPath(const char* path) {
+#ifdef _WIN32
+  // Paths arrive in the ANSI code page; JSON wants UTF-8.
+  wchar_t wide[kTextCapacity];
+  const int count = MultiByteToWideChar(CP_ACP, 0, path, -1, wide, static_cast<int>(kTextCapacity));
+  char utf8[kTextCapacity * 3];
+  const int length = count > 0 ? WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, nullptr, nullptr) : 0;
+  if (length > 0) {
+    WriteJsonUtf8OrWindows1252(stdout, utf8, static_cast<size_t>(length - 1));
+    return;
+  }
+#endif
+  WriteJsonUtf8OrWindows1252(stdout, path, strlen(path));
+}
+
+void PrintJson(const AnalysisResult& r) {
+  fputs("{\"path\":\"", stdout);
+  PrintJsonPath(r.path.data());
+  printf("\",\"size\":%" PRIu64 ",\"content_read\":%s,\"type\":\"", r.size, r.contentRead ? "true" : "false");
+  WriteJsonWindows1252(stdout, r.typeDescription, strlen(r.typeDescription));
+  fputs("\",\"preview\":\"", stdout);
+  WriteJsonWindows1252(stdout, r.preview.data(), r.previewLength);
+  printf(
+      "\",\"letters\":%" PRIu32 ",\"words\":%" PRIu32 ",\"lines\":%" PRIu32 ",\"sentences\":%" PRIu32
+      ",\"digits\":%" PRIu32 ",\"spaces\":%" PRIu32 ",\"symbols\":%" PRIu32 ",\"characters\":%" PRIu32
+      ",\"average_word\":%" PRIu32 ",\"average_sentence\":%" PRIu32 "}\n",
+      r.counts.letters, r.counts.words, r.counts.lines, r.counts.sentences, r.counts.digits, r.counts.spaces,
+      r.counts.symbols, r.derived.characters, r.derived.averageWord, r.derived.averageSentence);
+}
+
+int UsageError(const char* message, const char* argument) {
+  fprintf(stderr, "quorvane-cli: %s%s\n", message, argument);
+  fputs(kUsage, stderr);
+  return kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool json = false;
+  int first = argc;
+  for (int i = 1; i < argc; ++i) {
+    const char* arg = argv[i];
+    if (strcmp(arg, "--") == 0) {
+      first = i + 1;
+      break;
+    }
+    if (arg[0] != '-' || arg[1] == '\0') {
+      first = i;
+      break;
+    }
+    if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
+      PrintHelp();
+      return kExitOk;
+    }
+    if (strcmp(arg, "--version") == 0) {
+      fputs(kVersion, stdout);
+      return kExitOk;
+    }
+    if (strcmp(arg, "--json") != 0) return UsageError("unknown option ", arg);
+    json = true;
+  }
+  if (first >= argc) return UsageError("no file named", "");
+
+#ifdef _WIN32
+  SetConsoleOutputCP(CP_UTF8);
+#endif
+
+  auto* workBuffer = static_cast<uint8_t*>(calloc(kWorkBufferSize, 1));
+  if (workBuffer == nullptr) {
+    fputs("quorvane-cli: out of memory\n", stderr);
+    return kExitFileFailed;
+  }
+
+  int status = kExitOk;
+  for (int i = first; i < argc; ++i) {
+    FileError error = FileError::None;
+    if (!AnalyseFile(argv[i], workBuffer, g_result, &error)) {
+      fflush(stdout);
+      fprintf(stderr, "quorvane-cli: %s: %s\n", argv[i], DescribeFileError(error));
+      status = kExitFileFailed;
+      continue;
+    }
+    if (json) {
+      PrintJson(g_result);
+    } else {
+      if (i != first) fputc('\n', stdout);
+      PrintText(g_result);
+    }
+  }
+  free(workBuffer);
+
+  if (fflush(stdout) != 0 || ferror(stdout)) {
+    fputs("quorvane-cli: cannot write the output\n", stderr);
+    return kExitFileFailed;
+  }
+  return status;
+}

@@ -1,0 +1,110 @@
+#include "text_encoding.h"
+
+#include <array>
+
+namespace {
+
+constexpr std::array<uint16_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+void WriteJsonCodePoint(FILE* out, uint32_t codePoint) {
+  switch (codePoint) {
+    case '"': fputs("\\\"", out); return;
+    case '\\': fputs("\\\\", out); return;
+    case '\n': fputs("\\n", out); return;
+    case '\r': fputs("\\r", out); return;
+    case '\t': fputs("\\t", out); return;
+    case '\b': fputs("\\b", out); return;
+    case '\f': fputs("\\f", out); return;
+    default: break;
+  }
+  if (codePoint < 0x20) {
+    fprintf(out, "\\u%04x", static_cast<unsigned>(codePoint));
+    return;
+  }
+  WriteUtf8(out, codePoint);
+}
+
+}  // namespace
+
+uint32_t DecodeWindows1252(uint8_t byte) {
+  if (byte >= 0x80 && byte <= 0x9F) return kHighControls[byte - 0x80];
+  return byte;
+}
+
+void WriteUtf8(FILE* out, uint32_t codePoint) {
+  if (codePoint < 0x80) {
+    fputc(static_cast<int>(codePoint), out);
+  } else if (codePoint < 0x800) {
+    fputc(static_cast<int>(0xC0 | (codePoint >> 6)), out);
+    fputc(static_cast<int>(0x80 | (codePoint & 0x3F)), out);
+  } else if (codePoint < 0x10000) {
+    fputc(static_cast<int>(0xE0 | (codePoint >> 12)), out);
+    fputc(static_cast<int>(0x80 | ((codePoint >> 6) & 0x3F)), out);
+    fputc(static_cast<int>(0x80 | (codePoint & 0x3F)), out);
+  } else {
+    fputc(static_cast<int>(0xF0 | (codePoint >> 18)), out);
+    fputc(static_cast<int>(0x80 | ((codePoint >> 12) & 0x3F)), out);
+    fputc(static_cast<int>(0x80 | ((codePoint >> 6) & 0x3F)), out);
+    fputc(static_cast<int>(0x80 | (codePoint & 0x3F)), out);
+  }
+}
+
+void WriteJsonWindows1252(FILE* out, const char* bytes, size_t byteCount) {
+  for (size_t i = 0; i < byteCount; ++i) {
+    WriteJsonCodePoint(out, DecodeWindows1252(static_cast<uint8_t>(bytes[i])));
+  }
+}
+
+size_t Utf8SequenceLength(const uint8_t* bytes, size_t byteCount) {
+  const uint8_t lead = bytes[0];
+  if (lead < 0x80) return 1;
+  size_t length = 0;
+  uint32_t minimum = 0;
+  uint32_t codePoint = 0;
+  if ((lead & 0xE0) == 0xC0) {
+    length = 2, minimum = 0x80, codePoint = lead & 0x1Fu;
+  } else if ((lead & 0xF0) == 0xE0) {
+    length = 3, minimum = 0x800, codePoint = lead & 0x0Fu;
+  } else if ((lead & 0xF8) == 0xF0) {
+    length = 4, minimum = 0x10000, codePoint = lead & 0x07u;
+  } else {
+    return 0;
+  }
+  if (length > byteCount) return 0;
+  for (size_t i = 1; i < length; ++i) {
+    if ((bytes[i] & 0xC0) != 0x80) return 0;
+    codePoint = (codePoint << 6) | (bytes[i] & 0x3Fu);
+  }
+  // Overlong forms, surrogates and values past Unicode are not valid UTF-8.
+  if (codePoint < minimum || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) return 0;
+  return length;
+}
+
+void WriteJsonUtf8OrWindows1252(FILE* out, const char* bytes, size_t byteCount) {
+  const auto* data = reinterpret_cast<const uint8_t*>(bytes);
+  size_t i = 0;
+  while (i < byteCount) {
+    const size_t length = Utf8SequenceLength(data + i, byteCount - i);
+    if (length <= 1) {
+      WriteJsonCodePoint(out, DecodeWindows1252(data[i]));
+      ++i;
+    } else {
+      fwrite(data + i, 1, length, out);
+      i += length;
+    }
+  }
+}
+
+void WriteConsoleWindows1252(FILE* out, const char* bytes, size_t byteCount) {
+  for (size_t i = 0; i < byteCount; ++i) {
+    const uint32_t codePoint = DecodeWindows1252(static_cast<uint8_t>(bytes[i]));
+    if (codePoint == '\r') continue;
+    const bool control = (codePoint < 0x20 && codePoint != '\n' && codePoint != '\t') ||
+                         (codePoint >= 0x7F && codePoint <= 0x9F);
+    WriteUtf8(out, control ? 0xFFFD : codePoint);
+  }
+}

@@ -1,0 +1,30 @@
+// Turning the program's 8-bit texts into UTF-8 for consoles and JSON.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+// The Unicode code point of a Windows-1252 byte. The five bytes the code page
+// leaves undefined map to the C1 control of the same value, as Windows does.
+uint32_t DecodeWindows1252(uint8_t byte);
+
+// Writes a code point as UTF-8.
+void WriteUtf8(FILE* out, uint32_t codePoint);
+
+// Writes bytes decoded as Windows-1252 inside a JSON string (no quotes),
+// escaped as RFC 8259 requires.
+void WriteJsonWindows1252(FILE* out, const char* bytes, size_t byteCount);
+
+// Writes bytes that are already UTF-8 inside a JSON string; any byte that is
+// not part of a valid UTF-8 sequence is taken as Windows-1252 instead, so the
+// output is always valid.
+void WriteJsonUtf8OrWindows1252(FILE* out, const char* bytes, size_t byteCount);
+
+// Writes bytes decoded as Windows-1252 for a terminal: line feeds and tabs
+// stay, carriage returns go, other control bytes become U+FFFD so that a
+// file cannot drive the terminal.
+void WriteConsoleWindows1252(FILE* out, const char* bytes, size_t byteCount);
+
+// Length of the valid UTF-8 sequence at bytes, or 0 when there is none.
+size_t Utf8SequenceLength(const uint8_t* bytes, size_t byteCount);
