@@ -8,7 +8,8 @@ fi
 root="$(cd "$(dirname "$0")/.." && pwd)"
 file="$(realpath -- "$1")"
 
-"$root/scripts/setup.sh"
-cmake --preset linux -S "$root" >/dev/null
-cmake --build "$root/build/linux" --target quorvane-cli >/dev/null
-exec "$root/build/linux/cli/quorvane-cli" "$file"
+cd "$root"
+scripts/setup.sh
+cmake --preset linux >/dev/null
+cmake --build build/linux --target quorvane-cli >/dev/null
+exec build/linux/cli/quorvane-cli "$file"
