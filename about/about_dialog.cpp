@@ -1,0 +1,159 @@
+#include "about_dialog.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "app_state.h"
+#include "resource_ids.h"
+#include "system_description.h"
+
+DiagnosticLog g_diagnosticLog;
+
+namespace {
+
+// The hover tip of the action button; one dialog is open at a time.
+HWND g_tooltip = nullptr;
+constexpr int kTipWidthPixels = 280;
+
+void OpenInShell(const char* target) { ShellExecuteA(nullptr, nullptr, target, nullptr, nullptr, SW_SHOWNORMAL); }
+
+TOOLINFOA ActionTool(HWND dialog, const char* tip) {
+  TOOLINFOA tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = dialog;
+  tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(dialog, IDC_ABOUT_ACTION));
+  tool.lpszText = const_cast<char*>(tip);
+  return tool;
+}
+
+void CreateActionTip(HWND dialog) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+  g_tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr, g_instance, nullptr);
+  if (g_tooltip == nullptr) return;
+  // The directory tip is long: wrap it instead of running off the screen.
+  SendMessageA(g_tooltip, TTM_SETMAXTIPWIDTH, 0, kTipWidthPixels);
+  TOOLINFOA tool = ActionTool(dialog, "");
+  SendMessageA(g_tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+int SelectedPage(HWND dialog) {
+  const LRESULT selection = SendDlgItemMessageA(dialog, IDC_ABOUT_PAGES, CB_GETCURSEL, 0, 0);
+  return selection >= 0 && selection < kAboutPageCount ? static_cast<int>(selection) : kPageDirectories;
+}
+
+void ComposePage(int page, PageText& text) {
+  if (page == kPageDiagnostics) {
+    TextBuffer system{};
+    DescribeSystem(system);
+    ComposeDiagnosticsPage(system.data(), g_diagnosticLog, text);
+  } else {
+    ComposeDirectoriesPage(g_directories.program.data(), g_directories.data.data(), text);
+  }
+}
+
+// Puts the page text on the clipboard as plain ANSI text.
+void CopyToClipboard(HWND dialog, const PageText& text) {
+  const size_t size = strlen(text.data()) + 1;
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+  if (block == nullptr) return;
+  void* bytes = GlobalLock(block);
+  if (bytes != nullptr) {
+    memcpy(bytes, text.data(), size);
+    GlobalUnlock(block);
+  }
+  if (bytes != nullptr && OpenClipboard(dialog)) {
+    EmptyClipboard();
+    if (SetClipboardData(CF_TEXT, block) != nullptr) block = nullptr;  // the clipboard owns it now
+    CloseClipboard();
+  }
+  if (block != nullptr) GlobalFree(block);
+}
+
+void OnAction(HWND dialog) {
+  const int page = SelectedPage(dialog);
+  if (page == kPageDirectories) {
+    OpenInShell(g_directories.program.data());
+    OpenInShell(g_directories.data.data());
+    ShowAboutPage(dialog, kPageDirectories);
+    return;
+  }
+  PageText text{};
+  ComposePage(page, text);
+  CopyToClipboard(dialog, text);
+  ShowAboutPage(dialog, page);
+}
+
+void OnMail() {
+  TextBuffer system{};
+  DescribeSystem(system);
+  TextBuffer mail{};
+  ComposeMailText(system.data(), g_diagnosticLog, mail);
+  OpenInShell(mail.data());
+}
+
+void OnSite(HWND dialog) {
+  TextBuffer site{};
+  GetDlgItemTextA(dialog, IDC_ABOUT_SITE, site.data(), static_cast<int>(site.size()));
+  OpenInShell(site.data());
+}
+
+void OnCommand(HWND dialog, int id) {
+  switch (id) {
+    case IDC_ABOUT_OK:
+      g_aboutOpen = false;
+      g_tooltip = nullptr;  // destroyed with its owner
+      EndDialog(dialog, 0);
+      break;
+    case IDC_ABOUT_ACTION: OnAction(dialog); break;
+    case IDC_ABOUT_MAIL_BUTTON: OnMail(); break;
+    case IDC_ABOUT_SITE_BUTTON: OnSite(dialog); break;
+    case IDC_ABOUT_PAGES: ShowAboutPage(dialog, SelectedPage(dialog)); break;
+    default: break;  // Escape among them: only "OK" closes the dialog
+  }
+}
+
+INT_PTR OnInitDialog(HWND dialog) {
+  g_aboutOpen = true;
+  SetDlgItemTextA(dialog, IDC_ABOUT_EMAIL, kSupportMailAddress);
+  for (int page = 0; page < kAboutPageCount; ++page) {
+    SendDlgItemMessageA(dialog, IDC_ABOUT_PAGES, CB_INSERTSTRING, static_cast<WPARAM>(page),
+                        reinterpret_cast<LPARAM>(kAboutPages[page].name));
+  }
+  CreateActionTip(dialog);
+  ShowAboutPage(dialog, kPageDirectories);
+  return TRUE;  // the platform gives the focus to the first tab stop
+}
+
+INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG: return OnInitDialog(dialog);
+    case WM_COMMAND: OnCommand(dialog, LOWORD(wParam)); return TRUE;
+    default: return FALSE;
+  }
+}
+
+}  // namespace
+
+void ShowAboutDialog(HWND owner) {
+  DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_ABOUT), owner, AboutDialogProc, 0);
+}
+
+void ShowAboutPage(HWND dialog, int page) {
+  if (page < 0 || page >= kAboutPageCount) page = kPageDirectories;
+  SendDlgItemMessageA(dialog, IDC_ABOUT_PAGES, CB_SETCURSEL, static_cast<WPARAM>(page), 0);
+  SetDlgItemTextA(dialog, IDC_ABOUT_SITE, kSupportWebSite);
+  const AboutPageRow& row = kAboutPages[page];
+  SetDlgItemTextA(dialog, IDC_ABOUT_ACTION, row.actionCaption);
+  if (g_tooltip != nullptr) {
+    TOOLINFOA tool = ActionTool(dialog, row.actionTip);
+    SendMessageA(g_tooltip, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  PageText text{};
+  ComposePage(page, text);
+  SetDlgItemTextA(dialog, IDC_ABOUT_PAGE_TEXT, text.data());
+}

@@ -1,0 +1,18 @@
+// The program's own folder and the folder set aside for user data.
+#pragma once
+
+#include <array>
+
+#include "analyse_file.h"
+
+struct Directories {
+  // Both end in a backslash; program is empty when the executable's path
+  // cannot be had.
+  std::array<char, kTextCapacity> program{};
+  std::array<char, kTextCapacity> data{};
+};
+
+// Settles both folders and creates the two levels of the roaming user-data
+// folder when they are missing. Runs from a removable drive keep their data
+// beside the program and create nothing.
+void SetupDirectories(Directories& directories);

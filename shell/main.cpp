@@ -1,0 +1,41 @@
+// Quorvane.exe: start-up, the message loop and the exit.
+#include <windows.h>
+
+#include "app_state.h"
+#include "bounded_text.h"
+#include "command_line.h"
+#include "main_window.h"
+#include "resource_ids.h"
+
+HINSTANCE g_instance = nullptr;
+Directories g_directories;
+bool g_aboutOpen = false;
+bool g_noticeOpen = false;
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  g_instance = GetModuleHandleA(nullptr);
+  if (!RegisterMainWindowClass(g_instance)) ExitProcess(1);
+  HWND window = CreateMainWindow(g_instance);
+  if (window == nullptr) ExitProcess(1);
+  SetupDirectories(g_directories);
+
+  auto* workBuffer = static_cast<uint8_t*>(GlobalAlloc(GPTR, kWorkBufferSize));
+  if (workBuffer == nullptr) ExitProcess(1);
+  SetMainWorkBuffer(workBuffer);
+
+  ShowWindow(window, SW_SHOWNORMAL);
+  SetDlgItemTextA(window, IDC_MAIN_PATH, "Drag file into window!");
+
+  TextBuffer argument{};
+  if (GetCommandArgument(1, argument) == ArgumentStatus::Found) AnalyseAndShow(window, argument.data());
+
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (IsDialogMessageA(window, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+
+  GlobalFree(workBuffer);
+  ExitProcess(0);
+}

@@ -1,0 +1,94 @@
+#include "main_window.h"
+
+#include <shellapi.h>
+
+#include "about_dialog.h"
+#include "app_state.h"
+#include "grouped_number.h"
+#include "message_dialog.h"
+#include "resource_ids.h"
+
+namespace {
+
+uint8_t* g_workBuffer = nullptr;
+// Kept out of the stack: a result holds the 50,000-byte preview.
+AnalysisResult g_result;
+
+void OnDropFiles(HWND window, HDROP drop) {
+  // While a modal dialog disables the window, a drop is input like any other:
+  // ignored. A path too long for our buffers is ignored rather than cut.
+  std::array<char, kTextCapacity> path{};
+  const bool accept = IsWindowEnabled(window) && DragQueryFileA(drop, 0, nullptr, 0) < kTextCapacity &&
+                      DragQueryFileA(drop, 0, path.data(), static_cast<UINT>(path.size())) != 0;
+  DragFinish(drop);
+  if (accept) AnalyseAndShow(window, path.data());
+}
+
+void OnCommand(HWND window, int id) {
+  if (id == IDC_MAIN_ABOUT && !g_aboutOpen) ShowAboutDialog(window);
+  if (id == IDC_MAIN_FEEDBACK && !g_noticeOpen) ShowFeedbackNotice(window);
+  // Anything else, Enter and Escape included, does nothing here.
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CLOSE:
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    case WM_DROPFILES: OnDropFiles(window, reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_COMMAND: OnCommand(window, LOWORD(wParam)); return 0;
+    default: return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+bool RegisterMainWindowClass(HINSTANCE instance) {
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.style = CS_HREDRAW | CS_VREDRAW;
+  windowClass.lpfnWndProc = MainWindowProc;
+  windowClass.cbWndExtra = DLGWINDOWEXTRA;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM));
+  windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+  windowClass.lpszClassName = kMainClassName;
+  return RegisterClassExA(&windowClass) != 0;
+}
+
+HWND CreateMainWindow(HINSTANCE instance) {
+  // The template names the registered class, so its window procedure gets
+  // every message and no dialog procedure is needed.
+  return CreateDialogParamA(instance, "MainDialog", nullptr, nullptr, 0);
+}
+
+void SetMainWorkBuffer(uint8_t* workBuffer) { g_workBuffer = workBuffer; }
+
+void AnalyseAndShow(HWND window, const char* path) {
+  if (AnalyseFile(path, g_workBuffer, g_result)) ShowResult(window, g_result);
+}
+
+void ShowGroupedNumber(HWND window, int fieldId, int32_t value) {
+  SetDlgItemTextA(window, fieldId, FormatGrouped(value).data());
+}
+
+void ShowResult(HWND window, const AnalysisResult& result) {
+  SetDlgItemTextA(window, IDC_MAIN_PATH, result.path.data());
+  SetDlgItemTextA(window, IDC_MAIN_TYPE, result.typeDescription);
+  SetDlgItemTextA(window, IDC_MAIN_SIZE, FormatGroupedSize(result.size).data());
+  // An empty file has no preview: clear the field rather than leave the
+  // previous file's head in it.
+  SetDlgItemTextA(window, IDC_MAIN_PREVIEW, result.contentRead ? result.preview.data() : "");
+  // The statistics stay within 50,000,001, far inside the signed range.
+  const TextCounts& counts = result.counts;
+  ShowGroupedNumber(window, IDC_MAIN_SYMBOLS, static_cast<int32_t>(counts.symbols));
+  ShowGroupedNumber(window, IDC_MAIN_LINES, static_cast<int32_t>(counts.lines));
+  ShowGroupedNumber(window, IDC_MAIN_WORDS, static_cast<int32_t>(counts.words));
+  ShowGroupedNumber(window, IDC_MAIN_SENTENCES, static_cast<int32_t>(counts.sentences));
+  ShowGroupedNumber(window, IDC_MAIN_DIGITS, static_cast<int32_t>(counts.digits));
+  ShowGroupedNumber(window, IDC_MAIN_SPACES, static_cast<int32_t>(counts.spaces));
+  ShowGroupedNumber(window, IDC_MAIN_LETTERS, static_cast<int32_t>(counts.letters));
+  ShowGroupedNumber(window, IDC_MAIN_CHARACTERS, static_cast<int32_t>(result.derived.characters));
+  ShowGroupedNumber(window, IDC_MAIN_AVERAGE_WORD, static_cast<int32_t>(result.derived.averageWord));
+  ShowGroupedNumber(window, IDC_MAIN_AVERAGE_SENTENCE, static_cast<int32_t>(result.derived.averageSentence));
+}
