@@ -1,0 +1,23 @@
+#include "bounded_text.h"
+
+#include <cstdint>
+#include <cstring>
+
+bool AppendText(char* buffer, size_t capacity, const char* text, size_t maxLength) {
+  if (capacity == 0) return maxLength == 0 || text[0] == '\0';
+  const size_t used = strnlen(buffer, capacity);
+  if (used == capacity) {
+    buffer[capacity - 1] = '\0';
+    return false;
+  }
+  const size_t wanted = strnlen(text, maxLength);
+  const size_t room = capacity - 1 - used;
+  const size_t copied = wanted < room ? wanted : room;
+  memcpy(buffer + used, text, copied);
+  buffer[used + copied] = '\0';
+  return copied == wanted;
+}
+
+bool AppendText(char* buffer, size_t capacity, const char* text) {
+  return AppendText(buffer, capacity, text, SIZE_MAX);
+}
