@@ -7,6 +7,8 @@
 #include "main_window.h"
 #include "resource_ids.h"
 
+static_assert(kTextBufferSize == kTextCapacity, "paths and composed texts share one size");
+
 HINSTANCE g_instance = nullptr;
 Directories g_directories;
 bool g_aboutOpen = false;
