@@ -100,9 +100,16 @@ def run_cli(*args):
     return subprocess.run(command, stdin=subprocess.DEVNULL, capture_output=True, timeout=120, check=False)
 
 
+def stdout_text(completed):
+    """Standard output after a strict UTF-8 decode. A Windows build writes its
+    line ends as CR LF; the program itself never writes a bare CR (previews
+    drop them, JSON escapes them), so folding CR LF loses nothing."""
+    return completed.stdout.decode("utf-8").replace("\r\n", "\n")
+
+
 def json_results(completed):
-    """Each stdout line parsed on its own, after a strict UTF-8 decode."""
-    return [json.loads(line) for line in completed.stdout.decode("utf-8").splitlines()]
+    """Each stdout line parsed on its own."""
+    return [json.loads(line) for line in stdout_text(completed).splitlines()]
 
 
 class CliTestCase(unittest.TestCase):
@@ -253,7 +260,7 @@ class TextOutput(CliTestCase):
         path = make_file("text.txt", data)
         completed = run_cli(path)
         self.assertEqual(0, completed.returncode, completed.stderr)
-        fields, preview = self.parse(completed.stdout.decode("utf-8"))
+        fields, preview = self.parse(stdout_text(completed))
         self.assertEqual(self.LABELS, list(fields))
         expected = reference_counts(data)
         self.assertEqual(path, fields["File Name"])
@@ -271,14 +278,14 @@ class TextOutput(CliTestCase):
     def test_several_files_are_separated_by_a_blank_line(self):
         completed = run_cli(make_file("one.txt", b"One."), make_file("two.txt", b"Two words."))
         self.assertEqual(0, completed.returncode, completed.stderr)
-        blocks = completed.stdout.decode("utf-8").split("\n\n")
+        blocks = stdout_text(completed).split("\n\n")
         self.assertEqual(2, len(blocks))
         self.assertEqual("2", self.parse(blocks[1])[0]["Words"])
 
     def test_control_bytes_cannot_reach_the_terminal(self):
         completed = run_cli(make_file("escape.txt", b"A\x1b[2J\x07B"))
         self.assertEqual(0, completed.returncode, completed.stderr)
-        _, preview = self.parse(completed.stdout.decode("utf-8"))
+        _, preview = self.parse(stdout_text(completed))
         self.assertEqual("A\ufffd[2J\ufffdB\n", preview)
 
 
@@ -295,7 +302,7 @@ class Failures(CliTestCase):
             self.assertEqual(2, len(errors), errors)
             self.assertIn(missing, errors[0])
             self.assertIn(folder, errors[1])
-            stdout = completed.stdout.decode("utf-8")
+            stdout = stdout_text(completed)
             if mode:
                 self.assertEqual(good, [r["path"] for r in json_results(completed)])
             else:
@@ -317,7 +324,7 @@ class CommandLine(CliTestCase):
             self.assertIn(b"--json", completed.stdout)
         completed = run_cli("--version")
         self.assertEqual(0, completed.returncode)
-        self.assertRegex(completed.stdout.decode("utf-8"), r"^quorvane-cli \d+\.\d+\.\d+\.\d+\n$")
+        self.assertRegex(stdout_text(completed), r"^quorvane-cli \d+\.\d+\.\d+\.\d+\n$")
 
     def test_usage_errors(self):
         for args in ([], ["--json"], ["--bogus", make_file("x.txt", b"x")], ["--", ]):
