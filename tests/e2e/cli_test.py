@@ -308,6 +308,13 @@ class Failures(CliTestCase):
             else:
                 self.assertEqual(good, re.findall(r"^File Name +(.*)$", stdout, re.MULTILINE))
 
+    def test_text_output_starts_with_the_first_report(self):
+        # Blank lines separate reports; a file that failed before any report
+        # must not leave one at the top.
+        completed = run_cli(os.path.join(WORK_DIR, "missing first.txt"), make_file("after.txt", b"After."))
+        self.assertEqual(1, completed.returncode)
+        self.assertTrue(stdout_text(completed).startswith("File Name "), stdout_text(completed)[:40])
+
     def test_only_bad_files(self):
         completed = run_cli("--json", os.path.join(WORK_DIR, "nothing here"))
         self.assertEqual(1, completed.returncode)
