@@ -136,14 +136,6 @@ TEST(CountText, EveryByteFromEveryClassMatchesTheRules) {
   }
 }
 
-TEST(CountText, ZeroBytesScanNothingAndKeepTheClass) {
-  TextCounts counts;
-  CharClass charClass = CharClass::Letter;
-  CountText(nullptr, 0, counts, charClass);
-  ExpectCounts(TextCounts{}, counts);
-  EXPECT_EQ(CharClass::Letter, charClass);
-}
-
 // The class is carried between calls: a chunk ending in a letter followed by
 // one starting with a full stop is still a sentence, and a space then a letter
 // still a word.
