@@ -28,6 +28,16 @@ exec 9>"$prefix.lock"
 flock 9
 [[ -e "$stamp" ]] && exit 0
 
+# Never rework somebody's own prefix (say a WINEPREFIX left in the shell):
+# only an empty folder or one this script started on is taken.
+owner="$prefix/.quorvane-prefix"
+if [[ -d "$prefix" && ! -e "$owner" && -n "$(ls -A -- "$prefix")" ]]; then
+  echo "make_prefix.sh: $prefix is a Wine prefix this script did not make; not touching it" >&2
+  exit 1
+fi
+mkdir -p -- "$prefix"
+touch -- "$owner"
+
 export WINEPREFIX="$prefix"
 export WINEDEBUG=-all
 # No Mono or Gecko download prompts: the tests need neither.
