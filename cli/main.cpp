@@ -141,6 +141,7 @@ int main(int argc, char** argv) {
   }
 
   int status = kExitOk;
+  bool reported = false;  // text reports are separated by an empty line
   for (int i = first; i < argc; ++i) {
     FileError error = FileError::None;
     if (!AnalyseFile(argv[i], workBuffer, g_result, &error)) {
@@ -152,8 +153,9 @@ int main(int argc, char** argv) {
     if (json) {
       PrintJson(g_result);
     } else {
-      if (i != first) fputc('\n', stdout);
+      if (reported) fputc('\n', stdout);
       PrintText(g_result);
+      reported = true;
     }
   }
   free(workBuffer);
