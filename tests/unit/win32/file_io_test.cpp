@@ -1,6 +1,7 @@
 // What only the real platform shows: the exclusive open and the kinds of
 // things that open like files but are not.
 #include <windows.h>
+#include <winioctl.h>
 
 #include <gtest/gtest.h>
 
