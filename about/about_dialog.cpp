@@ -119,6 +119,9 @@ void OnCommand(HWND dialog, int id) {
 
 INT_PTR OnInitDialog(HWND dialog) {
   g_aboutOpen = true;
+  // The template asks for a system-modal box; not every platform makes that
+  // topmost, so say it outright.
+  SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SetDlgItemTextA(dialog, IDC_ABOUT_EMAIL, kSupportMailAddress);
   for (int page = 0; page < kAboutPageCount; ++page) {
     SendDlgItemMessageA(dialog, IDC_ABOUT_PAGES, CB_INSERTSTRING, static_cast<WPARAM>(page),

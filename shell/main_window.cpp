@@ -36,7 +36,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DESTROY: PostQuitMessage(0); return 0;
     case WM_DROPFILES: OnDropFiles(window, reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_COMMAND: OnCommand(window, LOWORD(wParam)); return 0;
-    default: return DefWindowProcA(window, message, wParam, lParam);
+    // The dialog's default procedure: it moves the focus when IsDialogMessageA
+    // asks it to (Tab, Shift+Tab) and picks the first control at start.
+    default: return DefDlgProcA(window, message, wParam, lParam);
   }
 }
 
