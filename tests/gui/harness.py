@@ -153,14 +153,27 @@ class Xvfb:
                 self.process.wait()
         self._log.close()
 
-    def screenshot(self, path, rect=None):
-        """Saves the screen, or a rectangle (left, top, right, bottom) of it, as PNG."""
+    def _grab(self, rect):
         args = ["import", "-display", self.name, "-window", "root"]
         if rect is not None:
             left, top, right, bottom = rect
             args += ["-crop", f"{right - left}x{bottom - top}+{left}+{top}", "+repage"]
-        subprocess.run(args + [str(path)], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, check=True, timeout=30)
+        return subprocess.run(args + ["png:-"], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL, check=True, timeout=30).stdout
+
+    def screenshot(self, path, rect=None, settle=5.0):
+        """Saves the screen, or a rectangle (left, top, right, bottom) of it, as
+        PNG, once two grabs a moment apart agree: windows paint their controls
+        a little after they answer messages."""
+        picture = self._grab(rect)
+        deadline = time.monotonic() + settle
+        while time.monotonic() < deadline:
+            time.sleep(0.25)
+            again = self._grab(rect)
+            if again == picture:
+                break
+            picture = again
+        Path(path).write_bytes(picture)
 
 
 # --- processes in the prefix ----------------------------------------------
