@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "signatures.h"
+#include "expect_counts.h"
 
 namespace {
 
@@ -25,16 +26,6 @@ TextCounts OnePass(const std::string& bytes) {
   CharClass charClass = CharClass::None;
   CountText(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), counts, charClass);
   return counts;
-}
-
-void ExpectCounts(const TextCounts& expected, const TextCounts& actual) {
-  EXPECT_EQ(expected.letters, actual.letters);
-  EXPECT_EQ(expected.words, actual.words);
-  EXPECT_EQ(expected.lines, actual.lines);
-  EXPECT_EQ(expected.sentences, actual.sentences);
-  EXPECT_EQ(expected.digits, actual.digits);
-  EXPECT_EQ(expected.spaces, actual.spaces);
-  EXPECT_EQ(expected.symbols, actual.symbols);
 }
 
 void ExpectSameResult(const AnalysisResult& expected, const AnalysisResult& actual) {

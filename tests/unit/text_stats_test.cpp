@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "expect_counts.h"
+
 namespace {
 
 // A deliberately plain re-statement of the counting rules, one byte at a time,
@@ -55,16 +57,6 @@ TextCounts CountOnce(const std::vector<uint8_t>& bytes, CharClass* endClass = nu
   CountText(bytes.data(), bytes.size(), counts, charClass);
   if (endClass != nullptr) *endClass = charClass;
   return counts;
-}
-
-void ExpectCounts(const TextCounts& expected, const TextCounts& actual) {
-  EXPECT_EQ(expected.letters, actual.letters);
-  EXPECT_EQ(expected.words, actual.words);
-  EXPECT_EQ(expected.lines, actual.lines);
-  EXPECT_EQ(expected.sentences, actual.sentences);
-  EXPECT_EQ(expected.digits, actual.digits);
-  EXPECT_EQ(expected.spaces, actual.spaces);
-  EXPECT_EQ(expected.symbols, actual.symbols);
 }
 
 // Text made mostly of the bytes the rules single out, so that every class
