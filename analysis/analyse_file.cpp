@@ -57,7 +57,8 @@ bool AnalyseFile(const char* path, uint8_t* workBuffer, AnalysisResult& result, 
     memset(workBuffer + n, 0, 4);
     if (n != 0) {
       const void* zero = memchr(workBuffer, 0, n);
-      const uint32_t previewLength = zero == nullptr ? n : static_cast<uint32_t>(static_cast<const uint8_t*>(zero) - workBuffer);
+      const uint32_t previewLength =
+          zero == nullptr ? n : static_cast<uint32_t>(static_cast<const uint8_t*>(zero) - workBuffer);
       memcpy(result.preview.data(), workBuffer, previewLength);
       result.preview[previewLength] = '\0';
       result.previewLength = previewLength;

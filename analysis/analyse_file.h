@@ -18,9 +18,9 @@ constexpr size_t kTextCapacity = 600;
 
 struct AnalysisResult {
   std::array<char, kTextCapacity> path{};
-  uint64_t size = 0;           // full length in bytes
-  bool contentRead = false;    // at least one byte of the head was read
-  uint32_t previewLength = 0;  // bytes before the head's first zero byte
+  uint64_t size = 0;                           // full length in bytes
+  bool contentRead = false;                    // at least one byte of the head was read
+  uint32_t previewLength = 0;                  // bytes before the head's first zero byte
   std::array<char, kHeadLimit + 1> preview{};  // empty when nothing was read
   const char* typeDescription = "Unknown";
   TextCounts counts;

@@ -5,8 +5,8 @@
 #include <cstdint>
 
 struct SignatureRow {
-  uint32_t offset;  // from the first byte of the file
-  uint32_t length;  // bytes compared; 0 ends the table
+  uint32_t offset;        // from the first byte of the file
+  uint32_t length;        // bytes compared; 0 ends the table
   const char* signature;  // upper case, exactly length characters
   const char* description;
 };

@@ -43,9 +43,7 @@ void PrintHelp() {
 
 void PrintField(const char* label, const char* value) { printf("%-13s %s\n", label, value); }
 
-void PrintGrouped(const char* label, uint32_t value) {
-  PrintField(label, FormatGroupedSize(value).data());
-}
+void PrintGrouped(const char* label, uint32_t value) { PrintField(label, FormatGroupedSize(value).data()); }
 
 void PrintText(const AnalysisResult& r) {
   PrintField("File Name", r.path.data());
@@ -88,12 +86,11 @@ void PrintJson(const AnalysisResult& r) {
   WriteJsonWindows1252(stdout, r.typeDescription, strlen(r.typeDescription));
   fputs("\",\"preview\":\"", stdout);
   WriteJsonWindows1252(stdout, r.preview.data(), r.previewLength);
-  printf(
-      "\",\"letters\":%" PRIu32 ",\"words\":%" PRIu32 ",\"lines\":%" PRIu32 ",\"sentences\":%" PRIu32
-      ",\"digits\":%" PRIu32 ",\"spaces\":%" PRIu32 ",\"symbols\":%" PRIu32 ",\"characters\":%" PRIu32
-      ",\"average_word\":%" PRIu32 ",\"average_sentence\":%" PRIu32 "}\n",
-      r.counts.letters, r.counts.words, r.counts.lines, r.counts.sentences, r.counts.digits, r.counts.spaces,
-      r.counts.symbols, r.derived.characters, r.derived.averageWord, r.derived.averageSentence);
+  printf("\",\"letters\":%" PRIu32 ",\"words\":%" PRIu32 ",\"lines\":%" PRIu32 ",\"sentences\":%" PRIu32
+         ",\"digits\":%" PRIu32 ",\"spaces\":%" PRIu32 ",\"symbols\":%" PRIu32 ",\"characters\":%" PRIu32
+         ",\"average_word\":%" PRIu32 ",\"average_sentence\":%" PRIu32 "}\n",
+         r.counts.letters, r.counts.words, r.counts.lines, r.counts.sentences, r.counts.digits, r.counts.spaces,
+         r.counts.symbols, r.derived.characters, r.derived.averageWord, r.derived.averageSentence);
 }
 
 int UsageError(const char* message, const char* argument) {

@@ -103,8 +103,8 @@ void WriteConsoleWindows1252(FILE* out, const char* bytes, size_t byteCount) {
   for (size_t i = 0; i < byteCount; ++i) {
     const uint32_t codePoint = DecodeWindows1252(static_cast<uint8_t>(bytes[i]));
     if (codePoint == '\r') continue;
-    const bool control = (codePoint < 0x20 && codePoint != '\n' && codePoint != '\t') ||
-                         (codePoint >= 0x7F && codePoint <= 0x9F);
+    const bool control =
+        (codePoint < 0x20 && codePoint != '\n' && codePoint != '\t') || (codePoint >= 0x7F && codePoint <= 0x9F);
     WriteUtf8(out, control ? 0xFFFD : codePoint);
   }
 }

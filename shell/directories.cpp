@@ -1,6 +1,7 @@
 #include "directories.h"
 
 #include <windows.h>
+// After windows.h, which it builds on.
 #include <shlobj.h>
 
 #include <cstring>

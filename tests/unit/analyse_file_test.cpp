@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "signatures.h"
 #include "expect_counts.h"
+#include "signatures.h"
 
 namespace {
 

@@ -1,9 +1,8 @@
 // The command line as the platform hands it over: this program starts a copy
 // of itself with a quoted path holding spaces, and the copy checks what
 // GetCommandArgument finds in its own command line.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <array>
 #include <cstdlib>
@@ -41,8 +40,8 @@ std::string RunCopyWith(const std::string& argumentText) {
   GetTempPathA(static_cast<DWORD>(folder.size()), folder.data());
   // A started copy never starts another.
   if (getenv(kReportVariable) != nullptr) return "nested";
-  const std::string report = std::string(folder.data()) + "quorvane-argument-" +
-                             std::to_string(GetCurrentProcessId()) + ".txt";
+  const std::string report =
+      std::string(folder.data()) + "quorvane-argument-" + std::to_string(GetCurrentProcessId()) + ".txt";
   DeleteFileA(report.c_str());
   SetEnvironmentVariableA(kReportVariable, report.c_str());
   // The filter goes through the environment so that the command line holds
@@ -52,9 +51,8 @@ std::string RunCopyWith(const std::string& argumentText) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  const BOOL started =
-      CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr,
-                     &startup, &process);
+  const BOOL started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
+                                      nullptr, &startup, &process);
   SetEnvironmentVariableA(kReportVariable, nullptr);
   SetEnvironmentVariableA("GTEST_FILTER", nullptr);
   if (!started) return "not started";

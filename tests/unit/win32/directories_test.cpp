@@ -1,13 +1,13 @@
 // The program and data folders, against the real platform.
-#include <windows.h>
-#include <shlobj.h>
+#include "directories.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
+// After windows.h, which it builds on.
+#include <shlobj.h>
 
 #include <array>
 #include <string>
-
-#include "directories.h"
 
 namespace {
 

@@ -1,9 +1,8 @@
 // What only the real platform shows: the exclusive open and the kinds of
 // things that open like files but are not.
+#include <gtest/gtest.h>
 #include <windows.h>
 #include <winioctl.h>
-
-#include <gtest/gtest.h>
 
 #include <array>
 #include <cstring>
