@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix binutils-mingw-w64-i686
-  wine64 wine xvfb xdotool x11-utils python3-xlib imagemagick fonts-wine fonts-liberation
+  wine64 xvfb python3-xlib imagemagick fonts-wine fonts-liberation
 )
 
 missing=()
