@@ -46,7 +46,7 @@ bool AnalyseFile(const char* path, uint8_t* workBuffer, AnalysisResult& result, 
   result.contentRead = false;
   result.previewLength = 0;
   result.preview[0] = '\0';
-  result.typeDescription = IdentifyType(workBuffer, 0);
+  result.typeDescription = kSignatureTable[kSignatureRowCount].description;  // "Unknown"
   result.counts = TextCounts{};
 
   if (length != 0) {
