@@ -111,9 +111,9 @@ TEST_F(AnalyseFileTest, EmptyFileIsMeasuredButNotRead) {
 
 TEST_F(AnalyseFileTest, HeadIsCappedButStatisticsCoverEveryByte) {
   std::mt19937 rng(11);
-  std::string text = "<html>" + RandomText(rng, kHeadLimit - 6);
-  text[kHeadLimit - 1] = ' ';
-  text += 'w';  // byte 50,000: a word only when the scan reaches it
+  // The last head byte a space, then byte 50,000: a word only when the scan
+  // reaches it.
+  std::string text = "<html>" + RandomText(rng, kHeadLimit - 7) + " w";
   ASSERT_EQ(kHeadLimit + 1, text.size());
 
   ASSERT_TRUE(Analyse(Write("long.html", text)));
