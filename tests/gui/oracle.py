@@ -1,46 +1,15 @@
 """What the program should show, worked out here from the file's bytes and
 the system's version record, without the program's code."""
 
+import sys
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent.parent))
+
+from text_rules import grouped, reference_counts  # noqa: E402
+
 HEAD_LIMIT = 50_000
 STATISTICS_LIMIT = 50_000_000
-
-
-def grouped(value):
-    """Decimal with a full stop between groups of three digits."""
-    return f"{value:,}".replace(",", ".")
-
-
-def count_text(data):
-    """The statistics of the main window, by their rules, byte by byte."""
-    letters = digits = spaces = symbols = sentences = 0
-    words = lines = 1
-    last = None  # class of the last line feed, space, full stop, digit or letter
-    for b in data[:STATISTICS_LIMIT]:
-        if b == 0x0A:
-            lines += 1
-            last = "newline"
-        elif b == 0x20:
-            spaces += 1
-            last = "space"
-        elif b == 0x2E:
-            symbols += 1
-            if last == "letter":
-                sentences += 1
-            last = "period"
-        elif 0x30 <= b <= 0x39:
-            digits += 1
-            last = "digit"
-        elif 0x41 <= b <= 0x5A or 0x61 <= b <= 0x7A:
-            letters += 1
-            if last == "space":
-                words += 1
-            last = "letter"
-        elif 0x21 <= b <= 0x7E:
-            symbols += 1
-    return {"letters": letters, "words": words, "lines": lines, "sentences": sentences, "digits": digits,
-            "spaces": spaces, "symbols": symbols, "characters": letters + digits + spaces + symbols,
-            "average_word": letters // words if words else 0,
-            "average_sentence": words // sentences if sentences else 0}
 
 
 # Control identifiers of the main window's value fields.
@@ -63,7 +32,7 @@ def main_fields(path, data, type_description):
     head = data[:HEAD_LIMIT]
     fields = {FIELD_PATH: path.encode("cp1252"), FIELD_SIZE: grouped(len(data)).encode(),
               FIELD_TYPE: type_description.encode(), FIELD_PREVIEW: head.split(b"\0", 1)[0]}
-    for name, value in count_text(data).items():
+    for name, value in reference_counts(data[:STATISTICS_LIMIT]).items():
         fields[STATISTIC_FIELDS[name]] = grouped(value).encode()
     return fields
 
