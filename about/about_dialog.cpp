@@ -5,17 +5,25 @@
 
 #include <cstring>
 
-#include "app_state.h"
 #include "resource_ids.h"
 #include "system_description.h"
 
+bool g_aboutOpen = false;
 DiagnosticLog g_diagnosticLog;
 
 namespace {
 
-// The hover tip of the action button; one dialog is open at a time.
-HWND g_tooltip = nullptr;
 constexpr int kTipWidthPixels = 280;
+
+// An open dialog's state, reached through its DWLP_USER.
+struct AboutDialogState {
+  const AboutDialogInput* input;
+  HWND tooltip;  // the action button's hover tip; destroyed with the dialog
+};
+
+AboutDialogState& StateOf(HWND dialog) {
+  return *reinterpret_cast<AboutDialogState*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
 
 void OpenInShell(const char* target) { ShellExecuteA(nullptr, nullptr, target, nullptr, nullptr, SW_SHOWNORMAL); }
 
@@ -32,13 +40,15 @@ TOOLINFOA ActionTool(HWND dialog, const char* tip) {
 void CreateActionTip(HWND dialog) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
-  g_tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr, g_instance, nullptr);
-  if (g_tooltip == nullptr) return;
+  HWND tooltip =
+      CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr, GetModuleHandleA(nullptr), nullptr);
+  if (tooltip == nullptr) return;
   // The directory tip is long: wrap it instead of running off the screen.
-  SendMessageA(g_tooltip, TTM_SETMAXTIPWIDTH, 0, kTipWidthPixels);
+  SendMessageA(tooltip, TTM_SETMAXTIPWIDTH, 0, kTipWidthPixels);
   TOOLINFOA tool = ActionTool(dialog, "");
-  SendMessageA(g_tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageA(tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  StateOf(dialog).tooltip = tooltip;
 }
 
 int SelectedPage(HWND dialog) {
@@ -46,13 +56,14 @@ int SelectedPage(HWND dialog) {
   return selection >= 0 && selection < kAboutPageCount ? static_cast<int>(selection) : kPageDirectories;
 }
 
-void ComposePage(int page, PageText& text) {
+void ComposePage(HWND dialog, int page, PageText& text) {
   if (page == kPageDiagnostics) {
     TextBuffer system{};
     DescribeSystem(system);
     ComposeDiagnosticsPage(system.data(), g_diagnosticLog, text);
   } else {
-    ComposeDirectoriesPage(g_directories.program.data(), g_directories.data.data(), text);
+    const AboutDialogInput& input = *StateOf(dialog).input;
+    ComposeDirectoriesPage(input.programDirectory, input.dataDirectory, text);
   }
 }
 
@@ -77,13 +88,14 @@ void CopyToClipboard(HWND dialog, const PageText& text) {
 void OnAction(HWND dialog) {
   const int page = SelectedPage(dialog);
   if (page == kPageDirectories) {
-    OpenInShell(g_directories.program.data());
-    OpenInShell(g_directories.data.data());
+    const AboutDialogInput& input = *StateOf(dialog).input;
+    OpenInShell(input.programDirectory);
+    OpenInShell(input.dataDirectory);
     ShowAboutPage(dialog, kPageDirectories);
     return;
   }
   PageText text{};
-  ComposePage(page, text);
+  ComposePage(dialog, page, text);
   CopyToClipboard(dialog, text);
   ShowAboutPage(dialog, page);
 }
@@ -106,7 +118,6 @@ void OnCommand(HWND dialog, int id) {
   switch (id) {
     case IDC_ABOUT_OK:
       g_aboutOpen = false;
-      g_tooltip = nullptr;  // destroyed with its owner
       EndDialog(dialog, 0);
       break;
     case IDC_ABOUT_ACTION: OnAction(dialog); break;
@@ -117,7 +128,8 @@ void OnCommand(HWND dialog, int id) {
   }
 }
 
-INT_PTR OnInitDialog(HWND dialog) {
+INT_PTR OnInitDialog(HWND dialog, LPARAM state) {
+  SetWindowLongPtrA(dialog, DWLP_USER, state);
   g_aboutOpen = true;
   // The template asks for a system-modal box; not every platform makes that
   // topmost, so say it outright.
@@ -132,18 +144,23 @@ INT_PTR OnInitDialog(HWND dialog) {
   return TRUE;  // the platform gives the focus to the first tab stop
 }
 
-INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_INITDIALOG: return OnInitDialog(dialog);
-    case WM_COMMAND: OnCommand(dialog, LOWORD(wParam)); return TRUE;
+    case WM_INITDIALOG: return OnInitDialog(dialog, lParam);
+    case WM_COMMAND:
+      // Only once the dialog has its state: the list may notify while it is made.
+      if (GetWindowLongPtrA(dialog, DWLP_USER) != 0) OnCommand(dialog, LOWORD(wParam));
+      return TRUE;
     default: return FALSE;
   }
 }
 
 }  // namespace
 
-void ShowAboutDialog(HWND owner) {
-  DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_ABOUT), owner, AboutDialogProc, 0);
+void ShowAboutDialog(HWND owner, const AboutDialogInput& input) {
+  AboutDialogState state{&input, nullptr};
+  DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT), owner, AboutDialogProc,
+                  reinterpret_cast<LPARAM>(&state));
 }
 
 void ShowAboutPage(HWND dialog, int page) {
@@ -152,11 +169,12 @@ void ShowAboutPage(HWND dialog, int page) {
   SetDlgItemTextA(dialog, IDC_ABOUT_SITE, kSupportWebSite);
   const AboutPageRow& row = kAboutPages[page];
   SetDlgItemTextA(dialog, IDC_ABOUT_ACTION, row.actionCaption);
-  if (g_tooltip != nullptr) {
+  HWND tooltip = StateOf(dialog).tooltip;
+  if (tooltip != nullptr) {
     TOOLINFOA tool = ActionTool(dialog, row.actionTip);
-    SendMessageA(g_tooltip, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageA(tooltip, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
   }
   PageText text{};
-  ComposePage(page, text);
+  ComposePage(dialog, page, text);
   SetDlgItemTextA(dialog, IDC_ABOUT_PAGE_TEXT, text.data());
 }

@@ -4,16 +4,23 @@
 
 #include <windows.h>
 
-#include <cstdint>
-
 #include "support_texts.h"
+
+// What the dialog shows besides its fixed texts.
+struct AboutDialogInput {
+  const char* programDirectory;  // both end in a backslash
+  const char* dataDirectory;
+};
+
+// Set while the dialog is open, so the main window never opens a second one.
+extern bool g_aboutOpen;
 
 // Codes of the program's diagnostic log, shown on the "Diagnostics" page and
 // in the support e-mail.
 extern DiagnosticLog g_diagnosticLog;
 
 // Opens the dialog modally over owner; returns when it is closed.
-void ShowAboutDialog(HWND owner);
+void ShowAboutDialog(HWND owner, const AboutDialogInput& input);
 
 // Selects and shows one page of an open dialog.
 void ShowAboutPage(HWND dialog, int page);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "grouped_number.h"
+#include "version.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ bool ComposeMailText(const char* systemDescription, const DiagnosticLog& log, Te
   mail[0] = '\0';
   bool whole = AppendText(mail, "mailto:");
   whole &= AppendText(mail, kSupportMailAddress);
-  whole &= AppendText(mail, "?subject=Quorvane&body=v1000 ");
+  whole &= AppendText(mail, "?subject=Quorvane&body=" QUORVANE_VERSION_TAG " ");
   whole &= AppendText(mail, systemDescription);
   whole &= AppendText(mail, " ");
   whole &= AppendText(mail, log.text.data(), kMailLogLength);

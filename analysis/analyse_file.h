@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "bounded_text.h"
 #include "file_io.h"
 #include "text_stats.h"
 
@@ -13,11 +14,9 @@ constexpr uint32_t kStatisticsLimit = 50'000'000;
 constexpr uint32_t kChunkSize = 1'000'000;
 // One chunk plus room for the head's four terminating zero bytes and spare.
 constexpr size_t kWorkBufferSize = 1'000'050;
-// Paths and composed texts: 599 characters and the terminator.
-constexpr size_t kTextCapacity = 600;
 
 struct AnalysisResult {
-  std::array<char, kTextCapacity> path{};
+  TextBuffer path{};
   uint64_t size = 0;                           // full length in bytes
   bool contentRead = false;                    // at least one byte of the head was read
   uint32_t previewLength = 0;                  // bytes before the head's first zero byte

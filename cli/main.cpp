@@ -8,6 +8,7 @@
 #include "analyse_file.h"
 #include "grouped_number.h"
 #include "text_encoding.h"
+#include "version.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -16,7 +17,7 @@
 namespace {
 
 constexpr const char* kUsage = "usage: quorvane-cli [--json] FILE...\n";
-constexpr const char* kVersion = "quorvane-cli 1.0.0.0\n";
+constexpr const char* kVersion = "quorvane-cli " QUORVANE_VERSION_TEXT "\n";
 
 enum ExitStatus { kExitOk = 0, kExitFileFailed = 1, kExitUsage = 2 };
 

@@ -7,7 +7,3 @@
 
 extern HINSTANCE g_instance;
 extern Directories g_directories;
-// Set while the About dialog or the message dialog is open, so the main
-// window never opens either a second time.
-extern bool g_aboutOpen;
-extern bool g_noticeOpen;

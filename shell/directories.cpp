@@ -13,8 +13,8 @@ constexpr char kProductFolder[] = "\\Quorvane";
 
 // The folder of the running executable, with its trailing backslash; empty
 // when the path cannot be had whole.
-void FindProgramDirectory(std::array<char, kTextCapacity>& program) {
-  std::array<char, kTextCapacity> path{};
+void FindProgramDirectory(TextBuffer& program) {
+  TextBuffer path{};
   const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
   // A length of the whole buffer means the path was cut.
   if (length == 0 || length >= path.size()) return;
@@ -25,7 +25,7 @@ void FindProgramDirectory(std::array<char, kTextCapacity>& program) {
   program[keep] = '\0';
 }
 
-bool IsOnRemovableDrive(const std::array<char, kTextCapacity>& program) {
+bool IsOnRemovableDrive(const TextBuffer& program) {
   if (program[0] == '\0') return false;
   const char root[4] = {program[0], program[1], program[2], '\0'};
   return GetDriveTypeA(root) == DRIVE_REMOVABLE;
@@ -40,7 +40,7 @@ void SetupDirectories(Directories& directories) {
   if (IsOnRemovableDrive(directories.program)) return;
 
   // SHGetSpecialFolderPathA wants MAX_PATH characters.
-  std::array<char, kTextCapacity> appData{};
+  TextBuffer appData{};
   static_assert(kTextCapacity >= MAX_PATH);
   if (!SHGetSpecialFolderPathA(nullptr, appData.data(), CSIDL_APPDATA, FALSE) || appData[0] == '\0') return;
 
@@ -48,7 +48,7 @@ void SetupDirectories(Directories& directories) {
   // Keep the program folder rather than create or show a cut path.
   if (base + sizeof kMakerFolder - 1 + sizeof kProductFolder - 1 + 1 >= kTextCapacity) return;
 
-  std::array<char, kTextCapacity> data = appData;
+  TextBuffer data = appData;
   memcpy(data.data() + base, kMakerFolder, sizeof kMakerFolder);
   CreateDirectoryA(data.data(), nullptr);
   strcat(data.data(), kProductFolder);

@@ -1,15 +1,13 @@
 // The program's own folder and the folder set aside for user data.
 #pragma once
 
-#include <array>
-
-#include "analyse_file.h"
+#include "bounded_text.h"
 
 struct Directories {
   // Both end in a backslash; program is empty when the executable's path
   // cannot be had.
-  std::array<char, kTextCapacity> program{};
-  std::array<char, kTextCapacity> data{};
+  TextBuffer program{};
+  TextBuffer data{};
 };
 
 // Settles both folders and creates the two levels of the roaming user-data

@@ -2,17 +2,13 @@
 #include <windows.h>
 
 #include "app_state.h"
-#include "bounded_text.h"
 #include "command_line.h"
 #include "main_window.h"
 #include "resource_ids.h"
 
-static_assert(kTextBufferSize == kTextCapacity, "paths and composed texts share one size");
-
 HINSTANCE g_instance = nullptr;
 Directories g_directories;
-bool g_aboutOpen = false;
-bool g_noticeOpen = false;
+
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   g_instance = GetModuleHandleA(nullptr);

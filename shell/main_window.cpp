@@ -17,7 +17,7 @@ AnalysisResult g_result;
 void OnDropFiles(HWND window, HDROP drop) {
   // While a modal dialog disables the window, a drop is input like any other:
   // ignored. A path too long for our buffers is ignored rather than cut.
-  std::array<char, kTextCapacity> path{};
+  TextBuffer path{};
   const bool accept = IsWindowEnabled(window) && DragQueryFileA(drop, 0, nullptr, 0) < kTextCapacity &&
                       DragQueryFileA(drop, 0, path.data(), static_cast<UINT>(path.size())) != 0;
   DragFinish(drop);
@@ -25,7 +25,9 @@ void OnDropFiles(HWND window, HDROP drop) {
 }
 
 void OnCommand(HWND window, int id) {
-  if (id == IDC_MAIN_ABOUT && !g_aboutOpen) ShowAboutDialog(window);
+  if (id == IDC_MAIN_ABOUT && !g_aboutOpen) {
+    ShowAboutDialog(window, {g_directories.program.data(), g_directories.data.data()});
+  }
   if (id == IDC_MAIN_FEEDBACK && !g_noticeOpen) ShowFeedbackNotice(window);
   // Anything else, Enter and Escape included, does nothing here.
 }

@@ -3,26 +3,32 @@
 #include "app_state.h"
 #include "resource_ids.h"
 
-MessageRequest g_messageRequest;
+bool g_noticeOpen = false;
 
 namespace {
 
 constexpr UINT_PTR kFocusTimer = 3;
 constexpr UINT kFocusDelayMs = 100;
 
-void CloseMessageDialog(HWND dialog, int result) {
-  g_messageRequest.result = result;
-  for (const char*& line : g_messageRequest.lines) line = nullptr;
-  g_noticeOpen = false;
-  EndDialog(dialog, 0);  // also ends a pending focus timer
+MessageRequest& RequestOf(HWND dialog) {
+  return *reinterpret_cast<MessageRequest*>(GetWindowLongPtrA(dialog, DWLP_USER));
 }
 
-INT_PTR OnInitDialog(HWND dialog) {
+void CloseMessageDialog(HWND dialog, int result) {
+  MessageRequest& request = RequestOf(dialog);
+  request.result = result;
+  for (const char*& line : request.lines) line = nullptr;
+  g_noticeOpen = false;
+  EndDialog(dialog, result);  // also ends a pending focus timer
+}
+
+INT_PTR OnInitDialog(HWND dialog, LPARAM request) {
+  SetWindowLongPtrA(dialog, DWLP_USER, request);
   g_noticeOpen = true;
-  g_messageRequest.result = kMessageOpen;
+  RequestOf(dialog).result = kMessageOpen;
   SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   for (int i = 0; i < 4; ++i) {
-    const char* line = g_messageRequest.lines[i];
+    const char* line = RequestOf(dialog).lines[i];
     SetDlgItemTextA(dialog, IDC_MESSAGE_LINE1 + i, line != nullptr ? line : "");
   }
   // Moments after opening, "Continue" takes the focus whatever had it, so a
@@ -31,9 +37,9 @@ INT_PTR OnInitDialog(HWND dialog) {
   return TRUE;
 }
 
-INT_PTR CALLBACK MessageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK MessageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_INITDIALOG: return OnInitDialog(dialog);
+    case WM_INITDIALOG: return OnInitDialog(dialog, lParam);
     case WM_TIMER:
       if (wParam != kFocusTimer) return FALSE;
       SetFocus(GetDlgItem(dialog, IDC_MESSAGE_CONTINUE));
@@ -49,14 +55,16 @@ INT_PTR CALLBACK MessageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 
 }  // namespace
 
-void ShowMessageDialog(HWND owner) {
-  DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_MESSAGE), owner, MessageDialogProc, 0);
+int ShowMessageDialog(HWND owner, MessageRequest& request) {
+  return static_cast<int>(DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_MESSAGE), owner, MessageDialogProc,
+                                          reinterpret_cast<LPARAM>(&request)));
 }
 
 void ShowFeedbackNotice(HWND owner) {
-  g_messageRequest.lines[0] = "This is a early Beta of Quorvane";
-  g_messageRequest.lines[1] = "If you like it and wish to support it the best thing";
-  g_messageRequest.lines[2] = "to do is send an EMail expressing your interest";
-  g_messageRequest.lines[3] = "and / or ideas. Thanks - Teodric";
-  ShowMessageDialog(owner);
+  MessageRequest request;
+  request.lines[0] = "This is a early Beta of Quorvane";
+  request.lines[1] = "If you like it and wish to support it the best thing";
+  request.lines[2] = "to do is send an EMail expressing your interest";
+  request.lines[3] = "and / or ideas. Thanks - Teodric";
+  ShowMessageDialog(owner, request);
 }

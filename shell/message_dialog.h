@@ -5,17 +5,19 @@
 
 enum MessageResult : int { kMessageOpen = 0, kMessageContinue = 1, kMessageCancel = 2 };
 
-// The one shared request: its caller fills the lines, the dialog records how
-// it was closed and clears the lines for the next use.
+// What the caller asks the box to show and how it was closed. The dialog
+// clears the lines when it closes, so each use fills them afresh.
 struct MessageRequest {
   const char* lines[4] = {};  // absent lines show empty
   int result = kMessageOpen;
 };
 
-extern MessageRequest g_messageRequest;
+// Set while the box is open, so the main window never opens a second one.
+extern bool g_noticeOpen;
 
-// Shows g_messageRequest modally over owner; returns when it is closed.
-void ShowMessageDialog(HWND owner);
+// Shows request modally over owner; returns, once it is closed, how: 1 for
+// "Continue" (or Enter), 2 for Cancel, Escape or the close command.
+int ShowMessageDialog(HWND owner, MessageRequest& request);
 
 // The main window's feedback notice.
 void ShowFeedbackNotice(HWND owner);

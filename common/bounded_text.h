@@ -5,25 +5,21 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 
 // Paths and composed texts: 599 characters and the terminator.
-constexpr size_t kTextBufferSize = 600;
-using TextBuffer = std::array<char, kTextBufferSize>;
+constexpr size_t kTextCapacity = 600;
+using TextBuffer = std::array<char, kTextCapacity>;
 
 // Appends at most maxLength characters of text (fewer when text ends sooner)
-// to the zero-terminated text in buffer, as many as fit in capacity bytes,
-// and terminates. Returns false when something had to be cut. A buffer with
-// no terminator counts as full and is terminated at its last byte.
-bool AppendText(char* buffer, size_t capacity, const char* text, size_t maxLength);
-bool AppendText(char* buffer, size_t capacity, const char* text);
+// to the zero-terminated text in buffer, as many as fit in capacity bytes
+// (capacity > 0), and terminates. Returns false when something had to be cut.
+// A buffer with no terminator counts as full and is terminated at its last
+// byte.
+bool AppendText(char* buffer, size_t capacity, const char* text, size_t maxLength = SIZE_MAX);
 
 template <size_t N>
-bool AppendText(std::array<char, N>& buffer, const char* text) {
-  return AppendText(buffer.data(), N, text);
-}
-
-template <size_t N>
-bool AppendText(std::array<char, N>& buffer, const char* text, size_t maxLength) {
+bool AppendText(std::array<char, N>& buffer, const char* text, size_t maxLength = SIZE_MAX) {
   return AppendText(buffer.data(), N, text, maxLength);
 }
 

@@ -1,10 +1,8 @@
 #include "bounded_text.h"
 
-#include <cstdint>
 #include <cstring>
 
 bool AppendText(char* buffer, size_t capacity, const char* text, size_t maxLength) {
-  if (capacity == 0) return maxLength == 0 || text[0] == '\0';
   const size_t used = strnlen(buffer, capacity);
   if (used == capacity) {
     buffer[capacity - 1] = '\0';
@@ -16,8 +14,4 @@ bool AppendText(char* buffer, size_t capacity, const char* text, size_t maxLengt
   memcpy(buffer + used, text, copied);
   buffer[used + copied] = '\0';
   return copied == wanted;
-}
-
-bool AppendText(char* buffer, size_t capacity, const char* text) {
-  return AppendText(buffer, capacity, text, SIZE_MAX);
 }
