@@ -9,6 +9,16 @@
 HINSTANCE g_instance = nullptr;
 Directories g_directories;
 
+namespace {
+
+// A multi-line field answers Escape by asking its window to close, which
+// would end the program; in the main window Escape does nothing at all.
+bool IsEscapeForMainWindow(HWND window, const MSG& message) {
+  const bool escape = (message.message == WM_KEYDOWN || message.message == WM_CHAR) && message.wParam == VK_ESCAPE;
+  return escape && (message.hwnd == window || IsChild(window, message.hwnd));
+}
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   g_instance = GetModuleHandleA(nullptr);
@@ -29,7 +39,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    if (IsDialogMessageA(window, &message)) continue;
+    if (IsEscapeForMainWindow(window, message) || IsDialogMessageA(window, &message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }

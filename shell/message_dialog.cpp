@@ -22,11 +22,24 @@ void CloseMessageDialog(HWND dialog, int result) {
   EndDialog(dialog, result);  // also ends a pending focus timer
 }
 
+// The line fields overlap (each is taller than the spacing of its pair), so a
+// repainting upper field would wipe the top of the line below it. Each upper
+// field goes beneath its lower neighbour and is clipped by it.
+void StackLines(HWND dialog) {
+  for (int upper : {IDC_MESSAGE_LINE1, IDC_MESSAGE_LINE3}) {
+    HWND field = GetDlgItem(dialog, upper);
+    SetWindowLongPtrA(field, GWL_STYLE, GetWindowLongPtrA(field, GWL_STYLE) | WS_CLIPSIBLINGS);
+    SetWindowPos(field, GetDlgItem(dialog, upper + 1), 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  }
+}
+
 INT_PTR OnInitDialog(HWND dialog, LPARAM request) {
   SetWindowLongPtrA(dialog, DWLP_USER, request);
   g_noticeOpen = true;
   RequestOf(dialog).result = kMessageOpen;
   SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  StackLines(dialog);
   for (int i = 0; i < 4; ++i) {
     const char* line = RequestOf(dialog).lines[i];
     SetDlgItemTextA(dialog, IDC_MESSAGE_LINE1 + i, line != nullptr ? line : "");
