@@ -9,6 +9,7 @@ packages=(
   gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine64 xvfb python3-xlib imagemagick fonts-wine fonts-liberation
+  python3-pefile clang libclang-rt-14-dev
 )
 
 missing=()
