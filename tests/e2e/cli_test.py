@@ -274,7 +274,7 @@ class CommandLine(CliTestCase):
             self.assertIn(b"--json", completed.stdout)
         completed = run_cli("--version")
         self.assertEqual(0, completed.returncode)
-        self.assertRegex(stdout_text(completed), r"^quorvane-cli \d+\.\d+\.\d+\.\d+\n$")
+        self.assertRegex(stdout_text(completed), r"^quorvane-cli 1\.0\.0\n$")
 
     def test_usage_errors(self):
         for args in ([], ["--json"], ["--bogus", make_file("x.txt", b"x")], ["--"]):

@@ -6,94 +6,44 @@
 
 namespace {
 
-constexpr const char* kUntouched = "untouched";
-
-// Status and output text of argument n; the output starts as kUntouched.
-void Expect(const std::string& line, int n, ArgumentStatus status, const std::string& text) {
-  TextBuffer output{};
-  CopyText(output, kUntouched);
-  EXPECT_EQ(GetCommandArgument(line.c_str(), n, output), status) << line;
-  EXPECT_EQ(output.data(), text) << line;
-}
-
-void ExpectFound(const std::string& line, int n, const std::string& text) {
-  Expect(line, n, ArgumentStatus::Found, text);
-}
-
-void ExpectEmpty(const std::string& line, int n, ArgumentStatus status) { Expect(line, n, status, ""); }
-
-void ExpectUntouched(const std::string& line, int n, ArgumentStatus status) { Expect(line, n, status, kUntouched); }
-
-TEST(CommandLine, SpacesAndTabsSeparateArguments) {
-  ExpectFound("prog a b", 0, "prog");
-  ExpectFound("prog a b", 2, "b");
-  ExpectFound("   prog   a", 1, "a");
-  ExpectFound("prog\ta \t b", 2, "b");
-}
-
-TEST(CommandLine, MissingArgumentsAreTooFew) {
-  ExpectEmpty("prog", 1, ArgumentStatus::TooFew);
-  ExpectEmpty("prog a", 2, ArgumentStatus::TooFew);
-  ExpectEmpty("", 1, ArgumentStatus::TooFew);
-  ExpectEmpty("  \t ", 1, ArgumentStatus::TooFew);
-  ExpectEmpty("prog a", -1, ArgumentStatus::TooFew);
-}
-
-TEST(CommandLine, BlanksAfterTheLastArgumentGiveAnEmptyOne) {
-  ExpectEmpty("prog ", 1, ArgumentStatus::Empty);
-  ExpectEmpty("prog \t", 1, ArgumentStatus::Empty);
-  ExpectEmpty("prog a  ", 2, ArgumentStatus::Empty);
-  ExpectEmpty("", 0, ArgumentStatus::Empty);
-}
-
-TEST(CommandLine, QuotesProtectBlanksAndAreRemoved) {
-  ExpectFound("prog \"C:\\My Files\\a.txt\"", 1, "C:\\My Files\\a.txt");
-  ExpectFound("\"C:\\Program Files\\q.exe\" C:\\a.txt", 0, "C:\\Program Files\\q.exe");
-  ExpectFound("\"C:\\Program Files\\q.exe\" C:\\a.txt", 1, "C:\\a.txt");
-  ExpectFound("prog a\"b c\"d", 1, "ab cd");
-  ExpectFound("prog a\" \"b \"c d\"", 2, "c d");
-  ExpectFound("prog \"a\tb\"", 1, "a b");
-}
-
-TEST(CommandLine, QuotesAloneGiveAnEmptyArgumentThatStillCounts) {
-  ExpectEmpty("prog \"\" next", 1, ArgumentStatus::Empty);
-  ExpectEmpty("prog \"\"\"\"", 1, ArgumentStatus::Empty);
-  ExpectFound("prog \"\" next", 2, "next");
-}
-
-TEST(CommandLine, QuotedTextRunsOnIntoTheFollowingText) {
-  ExpectFound("\"C:\\q.exe\"x", 0, "C:\\q.exex");
-  ExpectEmpty("\"C:\\q.exe\"x", 1, ArgumentStatus::TooFew);
-}
-
-TEST(CommandLine, OddQuoteCountAnywhereLeavesOutputUntouched) {
-  ExpectUntouched("prog \"a b", 1, ArgumentStatus::OddQuotes);
-  ExpectUntouched("prog a \"b\" \"", 1, ArgumentStatus::OddQuotes);
-  ExpectUntouched("\"", 0, ArgumentStatus::OddQuotes);
-}
-
-TEST(CommandLine, BackslashAndControlCharactersAreOrdinaryBytes) {
-  ExpectFound("prog \"C:\\dir\\\"", 1, "C:\\dir\\");
-  ExpectFound("prog C:\\dir\\ x", 1, "C:\\dir\\");
-  ExpectFound("prog a\r\nb\x01\x7f\xff", 1, "a\r\nb\x01\x7f\xff");
-  ExpectEmpty("prog a\r\nb", 2, ArgumentStatus::TooFew);
-}
-
-TEST(CommandLine, LongLinesAreTakenWhole) {
-  std::string line = "prog";
-  for (int i = 0; i < 500; ++i) line += " arg" + std::to_string(i);
-  ExpectFound(line, 500, "arg499");
-  ExpectEmpty(line, 501, ArgumentStatus::TooFew);
-}
-
-TEST(CommandLine, ArgumentsBeyond599CharactersAreTooLong) {
-  const std::string fits(599, 'x');
-  const std::string tooLong(600, 'x');
-  ExpectFound("prog " + fits + " b", 1, fits);
-  ExpectFound("prog \"" + fits + "\"", 1, fits);  // quotes do not count
-  ExpectUntouched("prog " + tooLong + " b", 1, ArgumentStatus::TooLong);
-  ExpectUntouched("prog \"" + fits.substr(1) + " " + "\"\"y\"", 1, ArgumentStatus::TooLong);
-  ExpectFound("prog " + tooLong + " b", 2, "b");
+// Status as its number (1 found, 2 too few, 3 odd quotes, 4 empty, 5 too
+// long) and the output, which starts as "untouched".
+TEST(GetCommandArgument, StatusAndOutput) {
+  const std::string longest(599, 'x');
+  const struct {
+    std::string line;
+    int n;
+    int status;
+    std::string output;
+  } rows[] = {
+      {"prog a b", 2, 1, "b"},
+      {"  prog \t a", 1, 1, "a"},
+      {"prog a", 0, 1, "prog"},
+      {"prog", 1, 2, ""},
+      {"prog a", -1, 2, ""},
+      {"", 1, 2, ""},
+      {"\"C:\\q.exe\"x", 1, 2, ""},  // quoted text runs on into what follows
+      {"prog ", 1, 4, ""},
+      {"", 0, 4, ""},
+      {"prog \"\" next", 1, 4, ""},
+      {"prog \"C:\\My Files\\a.txt\"", 1, 1, "C:\\My Files\\a.txt"},
+      {"\"C:\\Program Files\\q.exe\" x", 1, 1, "x"},
+      {"prog a\"b c\"d", 1, 1, "ab cd"},
+      {"prog \"a\tb\"", 1, 1, "a b"},
+      {"prog \"C:\\dir\\\"", 1, 1, "C:\\dir\\"},  // a backslash is an ordinary byte
+      {"prog a\r\nb\x01 c", 1, 1, "a\r\nb\x01"},
+      {"prog \"a b c", 1, 3, "untouched"},
+      {"prog " + longest, 1, 1, longest},
+      {"prog \"" + longest + "\"", 1, 1, longest},  // quotes do not count
+      {"prog x" + longest + " b", 1, 5, "untouched"},
+      {"prog x" + longest + " b", 2, 1, "b"},
+  };
+  for (const auto& row : rows) {
+    TextBuffer output{};
+    CopyText(output, "untouched");
+    EXPECT_EQ(static_cast<int>(GetCommandArgument(row.line.c_str(), row.n, output)), row.status) << row.line;
+    EXPECT_EQ(output.data(), row.output) << row.line;
+  }
 }
 
 }  // namespace
