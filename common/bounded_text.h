@@ -22,10 +22,3 @@ template <size_t N>
 bool AppendText(std::array<char, N>& buffer, const char* text, size_t maxLength = SIZE_MAX) {
   return AppendText(buffer.data(), N, text, maxLength);
 }
-
-// Replaces the buffer's text; same cutting and result as AppendText.
-template <size_t N>
-bool CopyText(std::array<char, N>& buffer, const char* text) {
-  buffer[0] = '\0';
-  return AppendText(buffer.data(), N, text);
-}

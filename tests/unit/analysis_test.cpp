@@ -1,0 +1,227 @@
+// The analysis and the text writers against hand-worked examples.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "analyse_file.h"
+#include "grouped_number.h"
+#include "signatures.h"
+#include "text_encoding.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+using Pieces = std::vector<std::pair<uint64_t, std::string>>;
+
+const uint8_t* Bytes(const std::string& text) { return reinterpret_cast<const uint8_t*>(text.data()); }
+
+// The seven counts and the three derived figures.
+std::string Figures(const TextCounts& c, const DerivedFigures& d) {
+  std::string text;
+  for (uint32_t n : {c.letters, c.words, c.lines, c.sentences, c.digits, c.spaces, c.symbols, d.characters,
+                     d.averageWord, d.averageSentence}) {
+    text += " " + std::to_string(n);
+  }
+  return text;
+}
+
+// Those and the end class of text fed in one pass, or split byte by byte,
+// which must make no difference.
+std::string Count(const std::string& text, bool split) {
+  TextCounts c;
+  CharClass end = CharClass::None;
+  for (size_t at = 0; at < text.size(); at += split ? 1 : text.size())
+    CountText(Bytes(text) + at, split ? 1 : text.size(), c, end);
+  return Figures(c, DeriveFigures(c)) + " " + std::to_string(static_cast<int>(end));
+}
+
+// Together the rows take every byte range at its edges and every class into
+// and out of each rule: only a space before a letter starts a word, only a
+// letter before a full stop ends a sentence, symbols and other bytes keep the
+// class. Each row: letters, words, lines, sentences, digits, spaces, symbols,
+// characters, average word, average sentence, then the end class (0 none,
+// 1 line feed, 2 space, 3 full stop, 4 digit, 5 letter).
+TEST(CountText, HandWorkedTexts) {
+  const std::pair<std::string, const char*> rows[] = {
+      // clang-format off
+      {"",               " 0 1 1 0 0 0 0 0 0 0 0"},   {"Hello world.",     " 10 2 1 1 0 1 1 12 5 2 3"},
+      {"@AZ[`az{",       " 4 1 1 0 0 0 4 8 4 0 5"},   {"/09:",             " 0 1 1 0 2 0 2 4 0 0 4"},
+      {"!~\x7F\x80\xFF\t\r\x1F\0"s, " 0 1 1 0 0 0 2 2 0 0 0"}, {"a (\t\x80" "b", " 2 2 1 0 0 1 1 4 1 0 5"},
+      {"a\nb 1c .d",     " 4 1 2 0 1 2 1 8 4 0 5"},   {"end!. x..\n. 3.1", " 4 2 2 2 2 2 6 14 2 1 4"},
+      {" a",             " 1 2 1 0 0 1 0 2 0 0 5"},   {".a\r\n",           " 1 1 2 0 0 0 1 2 1 0 1"},
+      {"a \x01",         " 1 1 1 0 0 1 0 2 1 0 2"},
+      // clang-format on
+  };
+  for (const auto& [text, expected] : rows) {
+    EXPECT_EQ(Count(text, false), expected) << text;
+    EXPECT_EQ(Count(text, true), expected) << text;
+  }
+  EXPECT_EQ(DeriveFigures(TextCounts{7, 0, 1, 0, 0, 0, 0}).averageWord, 0u);  // no division by zero words
+}
+
+// One head per row, ending where the row's range ends, several in lower case;
+// no shorter head reaches the row, whatever follows it, nor does a zero byte.
+TEST(IdentifyType, EachRowFromItsOwnHead) {
+  const std::pair<std::string, const char*> rows[] = {
+      // clang-format off
+      {"RIFF\x24\x08\0\0wave"s, "Windows PCM Audio"}, {"mz", "Portable Executable (Exe)"},
+      {"BM", "Windows Bitmap Image"},                  {"GIF", "Graphic Interchange Format"},
+      {"RIFF\x24\x08\0\0AVI"s, "Audio / Video Interleave"}, {"\xFF\xD8\xFF\xE0\0\x10JFIF"s, "JPEG Image"},
+      {"<html", "HTML Web Page"},                      {"<?xml", "eXtendible Markup Language"},
+      {"PK", "Zip File"},                              {"[InternetShortcut", "Internet Shortcut"},
+      {"%pdf-", "Portable Document Format"},           {"{\\rtf", "Rich Text File"},
+      {"RIFF\x24\x08\0\0ACON"s, "Animated Icon"},      {"\0\0\0\x20moov"s, "QuickTime Movie"},
+      {"Vren", "Vren File"},                           {"BRUM", "Brumvex Settings"},
+      {"[", "INItialisation File"},                    {"?", "Win Help"},
+      // clang-format on
+  };
+  for (const auto& [head, type] : rows) {
+    EXPECT_STREQ(IdentifyType(Bytes(head), head.size()), type);
+    for (size_t n = 0; n < head.size(); ++n) EXPECT_STRNE(IdentifyType(Bytes(head), n), type) << n;
+    EXPECT_STRNE(IdentifyType(Bytes(head.substr(0, head.size() - 1) + '\0'), head.size()), type);
+  }
+}
+
+TEST(NumberText, PlainAndGrouped) {
+  const std::tuple<int32_t, const char*, const char*> rows[] = {
+      // clang-format off
+      {0, "0", "0"}, {999, "999", "999"}, {1000, "1000", "1.000"}, {50000, "50000", "50.000"}, {-5, "-5", "-5"},
+      {1000050, "1000050", "1.000.050"}, {-100, "-100", "-100"}, {-1000, "-1000", "-1.000"},
+      {INT32_MAX, "2147483647", "2.147.483.647"}, {INT32_MIN, "-2147483648", "-2.147.483.648"},
+      // clang-format on
+  };
+  for (const auto& [value, plain, grouped] : rows) {
+    EXPECT_STREQ(ToDecimal(value).data(), plain);
+    EXPECT_STREQ(FormatGrouped(value).data(), grouped);
+  }
+  EXPECT_STREQ(FormatGroupedSize(4294967396u).data(), "4.294.967.396");
+  EXPECT_STREQ(FormatGroupedSize(UINT64_MAX).data(), "18.446.744.073.709.551.615");
+}
+
+using Writer = void (*)(FILE*, const char*, size_t);
+
+// Everything write puts into a file, as bytes.
+template <typename Write>
+std::string Written(Write write) {
+  FILE* out = tmpfile();
+  write(out);
+  std::string bytes(static_cast<size_t>(ftell(out)), '\0');
+  rewind(out);
+  EXPECT_EQ(fread(bytes.data(), 1, bytes.size(), out), bytes.size());
+  fclose(out);
+  return bytes;
+}
+
+TEST(TextEncoding, WritersAndUtf8) {
+  const std::tuple<Writer, std::string, std::string> rows[] = {
+      {WriteJsonWindows1252, "\"\\\n\r\t\b\f/", R"(\"\\\n\r\t\b\f/)"},
+      {WriteJsonWindows1252, "\x01\x1F \x7F"s, "\\u0001\\u001f \x7F"},
+      {WriteJsonWindows1252, "\x80\x81\x9F\xA0\xE9", "\xE2\x82\xAC\xC2\x81\xC5\xB8\xC2\xA0\xC3\xA9"},
+      {WriteJsonUtf8OrWindows1252, "a\"\xC2\x80\xF4\x8F\xBF\xBF\xE9", "a\\\"\xC2\x80\xF4\x8F\xBF\xBF\xC3\xA9"},
+      {WriteJsonUtf8OrWindows1252, "\xED\xA0\x80\n", "\xC3\xAD\xC2\xA0\xE2\x82\xAC\\n"},  // a surrogate, byte by byte
+      {WriteConsoleWindows1252, "a\r\nb\tc \x1B\x7F\x81\x9F~", "a\nb\tc \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xC5\xB8~"},
+  };
+  for (const auto& [write, in, out] : rows) EXPECT_EQ(Written([&](FILE* f) { write(f, in.data(), in.size()); }), out);
+  // The count ends a sequence even when the rest of it follows in memory.
+  EXPECT_EQ(Written([](FILE* f) { WriteJsonUtf8OrWindows1252(f, "a\xE2\x82\xAC", 3); }), "a\xC3\xA2\xE2\x80\x9A");
+  // Code points at the limits of each length, then stray, cut short, overlong,
+  // surrogates, past Unicode and five bytes.
+  // clang-format off
+  const std::pair<uint32_t, std::string> valid[] = {
+      {0x7F, "\x7F"}, {0x80, "\xC2\x80"}, {0x7FF, "\xDF\xBF"}, {0x800, "\xE0\xA0\x80"}, {0xD7FF, "\xED\x9F\xBF"},
+      {0xE000, "\xEE\x80\x80"}, {0xFFFF, "\xEF\xBF\xBF"}, {0x10000, "\xF0\x90\x80\x80"}, {0x10FFFF, "\xF4\x8F\xBF\xBF"}};
+  // clang-format on
+  for (const auto& [codePoint, bytes] : valid) {
+    EXPECT_EQ(Written([&](FILE* f) { WriteUtf8(f, codePoint); }), bytes);
+    EXPECT_EQ(Utf8SequenceLength(Bytes(bytes), bytes.size()), bytes.size());
+  }
+  for (const std::string invalid : {"\x80", "\xC3\x41", "\xE2\x82", "\xC1\xBF", "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF",
+                                    "\xED\xA0\x80", "\xED\xBF\xBF", "\xF4\x90\x80\x80", "\xF8\x88\x80\x80\x80"}) {
+    EXPECT_EQ(Utf8SequenceLength(Bytes(invalid), invalid.size()), 0u) << invalid;
+  }
+}
+
+// Real files in a folder of the test's own, all analysed through one work
+// buffer that starts full of stale bytes.
+class AnalyseFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override { fs::create_directories(dir); }
+  void TearDown() override { fs::remove_all(dir); }
+
+  // Each piece at its offset in a file of the given length; the gaps are
+  // holes that read as zero bytes, which count nothing.
+  std::string Make(const char* name, const Pieces& pieces, uint64_t length) {
+    const std::string path = (dir / name).string();
+    std::ofstream{path};
+    fs::resize_file(path, length);
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    for (const auto& piece : pieces) file.seekp(static_cast<std::streamoff>(piece.first)) << piece.second;
+    return path;
+  }
+  fs::path dir = fs::temp_directory_path() / ("quorvane_unit_" + std::to_string(std::random_device{}()));
+  std::vector<uint8_t> buffer = std::vector<uint8_t>(kWorkBufferSize, 'x');
+  std::unique_ptr<AnalysisResult> result = std::make_unique<AnalysisResult>();
+};
+
+// File after file: an empty one reads nothing; the preview and type take the
+// first 50,000 bytes up to a zero byte, the statistics every byte up to
+// 50,000,000, carried across chunks; a file past 4 GiB keeps its whole size;
+// a one-byte file after a WAV file sees nothing of it.
+TEST_F(AnalyseFileTest, FileAfterFile) {
+  const std::string longText = "<html>" + std::string(49'993, 'a') + " w";  // byte 50,000 is a word
+  const uint64_t past4GiB = (uint64_t{1} << 32) + 100;
+  // clang-format off
+  const Pieces sparse = {{0, "%PDF-1.4 head"}, {999'999, "z."}, {1'999'999, " q"}, {49'999'990, "ab cd ef. gh ij."},
+                         {past4GiB - 10, "Not read."}};
+  const std::tuple<Pieces, uint64_t, std::string, std::string> rows[] = {
+      {{{0, "<html> Earlier text."}}, 20, "<html> Earlier text.", "read HTML Web Page 15 3 1 1 0 2 3 20 5 3"},
+      {{}, 0, "", "unread Unknown 0 1 1 0 0 0 0 0 0 0"},
+      {{{0, longText}}, 50'001, longText.substr(0, 50'000), "read HTML Web Page 49998 2 1 0 0 1 2 50001 24999 0"},
+      {{{0, "0123456789\0 more words. And more.\n"s}}, 35, "0123456789", "read Unknown 16 5 2 2 10 4 2 32 3 2"},
+      {sparse, past4GiB, "%PDF-1.4 head", "read Portable Document Format 15 5 1 2 2 5 5 27 3 2"},
+      {{{0, "RIFF\x2C\x01\0\0WAVEfmt \x10\0\0\0"s}}, 20, "RIFF,\x01", "read Windows PCM Audio 11 1 1 0 0 1 1 13 11 0"},
+      {{{0, "a"}}, 1, "a", "read Unknown 1 1 1 0 0 0 0 1 1 0"},
+  };
+  // clang-format on
+  int file = 0;
+  for (const auto& [pieces, length, preview, summary] : rows) {
+    const std::string path = Make(std::to_string(++file).c_str(), pieces, length);
+    const std::vector<uint8_t> before = buffer;
+    ASSERT_TRUE(AnalyseFile(path.c_str(), buffer.data(), *result));
+    EXPECT_TRUE(result->path.data() == path && result->size == length && result->previewLength == preview.size());
+    EXPECT_EQ(result->preview.data(), preview);
+    EXPECT_EQ((result->contentRead ? "read "s : "unread "s) + result->typeDescription +
+                  Figures(result->counts, result->derived),
+              summary);
+    EXPECT_TRUE(length != 0 || buffer == before) << "an empty file leaves the buffer as it was";
+  }
+  // The head is followed by four zero bytes, and nothing else is cleared.
+  EXPECT_EQ(std::string(buffer.begin(), buffer.begin() + 6), "a\0\0\0\0\x01"s);
+}
+
+TEST_F(AnalyseFileTest, FailuresSayWhyAndLeaveTheResultUntouched) {
+  ASSERT_TRUE(AnalyseFile(Make("good.txt", {{0, "Good text."}}, 10).c_str(), buffer.data(), *result));
+  std::vector<char> before(sizeof(AnalysisResult));
+  memcpy(before.data(), result.get(), before.size());
+  fs::create_directory(dir / "folder");
+  const std::pair<std::string, FileError> rows[] = {{(dir / "missing").string(), FileError::NotFound},
+                                                    {(dir / "folder").string(), FileError::NotAFile},
+                                                    {std::string(600, 'p'), FileError::PathTooLong}};
+  for (const auto& [path, reason] : rows) {
+    FileError error = FileError::None;
+    EXPECT_FALSE(AnalyseFile(path.c_str(), buffer.data(), *result, &error) ||
+                 AnalyseFile(path.c_str(), buffer.data(), *result));
+    EXPECT_EQ(error, reason);
+    EXPECT_EQ(memcmp(before.data(), result.get(), before.size()), 0);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,64 @@
+// What only the real platform shows: the exclusive open, the things that open
+// like files but are not, and the program's folders on a fixed disk.
+#include <gtest/gtest.h>
+#include <windows.h>
+// After windows.h, which it builds on.
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "analyse_file.h"
+#include "directories.h"
+
+namespace {
+
+TEST(Platform, ExclusiveOpen) {
+  std::vector<uint8_t> buffer(kWorkBufferSize);
+  AnalysisResult result;
+  FileError error = FileError::None;
+  const auto refusal = [&](const std::string& path) {
+    return AnalyseFile(path.c_str(), buffer.data(), result, &error) ? FileError::None : error;
+  };
+  const DWORD all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  const std::string id = std::to_string(GetCurrentProcessId()), path = temp + ("quorvane-" + id);
+  CloseHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  for (DWORD share : {DWORD{0}, all}) {  // held elsewhere, however shared: refused
+    HANDLE other = CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(refusal(path), FileError::InUse);
+    CloseHandle(other);
+  }
+  FileHandle file;  // held by us: nobody else opens it
+  ASSERT_TRUE(FileOpenExclusive(path.c_str(), file, error));
+  EXPECT_TRUE(CreateFileA(path.c_str(), GENERIC_READ, all, nullptr, OPEN_EXISTING, 0, nullptr) ==
+                  INVALID_HANDLE_VALUE &&
+              GetLastError() == ERROR_SHARING_VIOLATION);
+  FileClose(file);
+  EXPECT_TRUE(refusal(path) == FileError::None && DeleteFileA(path.c_str()));
+  // Reading a device or a pipe could block the window for ever.
+  const std::string pipe = "\\\\.\\pipe\\quorvane-" + id;
+  HANDLE server = CreateNamedPipeA(pipe.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE, 1, 0, 0, 0, nullptr);
+  for (const std::string& other : {std::string("NUL"), pipe, std::string(temp)})
+    EXPECT_EQ(refusal(other), FileError::NotAFile) << other;
+  CloseHandle(server);
+}
+
+// This test program is not called Quorvane.exe: its folder is found all the
+// same. Both data levels exist afterwards, and a second start changes nothing.
+TEST(Platform, DirectoriesOnAFixedDisk) {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  const std::string program(path, strrchr(path, '\\') + 1);
+  SHGetSpecialFolderPathA(nullptr, path, CSIDL_APPDATA, FALSE);
+  Directories first, second;
+  SetupDirectories(first);
+  SetupDirectories(second);
+  EXPECT_EQ(first.program.data(), program);
+  EXPECT_EQ(first.data.data(), std::string(path) + "\\Ormacle\\Quorvane\\");
+  EXPECT_TRUE(!CreateDirectoryA(first.data.data(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
+  EXPECT_TRUE(second.program == first.program && second.data == first.data);
+}
+
+}  // namespace
