@@ -20,19 +20,18 @@ using namespace std::string_literals;
 TEST(DescribeVersion, RecordToName) {
   const std::pair<VersionRecord, const char*> rows[] = {
       // clang-format off
-      {{2, 5, 0}, "Windows 2000"}, {{2, 5, 1, {}, 0, 0, false, 1, 1}, "Windows XP Tablet PC Edition"},
-      {{2, 5, 1, {}, 0, 0, false, 0, 1}, "Windows XP Media Center Edition"}, {{2, 5, 2}, "Windows Server 2003 family"},
       {{2, 5, 3, {"Service Pack 1"}, 3, 0, true}, "Unknown Window 2000 Server, Service Pack 1"},
-      {{2, 6, 3, {}, 3, 0, true}, "Windows Vista Server"}, {{2, 4, 0, {}, 1, 0x200, true}, "Windows NT 4.0 Workstation 4.0"},
-      {{2, 4, 1}, "Unknown NT OS"}, {{2, 3, 1}, "Windows NT 3.1"}, {{2, 3, 50}, "Windows NT 3.5"},
-      {{2, 3, 51}, "Windows NT 3.51"}, {{2, 7, 0, {}, 1, 0, true}, "Unknown NT OS Professional"},
       {{2, 5, 1, {"Service Pack 2"}, 1, 0, true}, "Windows XP Professional, Service Pack 2"},
-      {{2, 5, 1, {}, 1, 0x200, true}, "Windows XP Home Edition"},
-      {{2, 5, 0, {"Service Pack 4"}, 2, 0, true}, "Windows 2000, Service Pack 4"},
-      {{2, 5, 1, {"Service Pack 2"}, 1, 0, false}, "Windows XP, Service Pack 2"},
-      {{1, 4, 90}, "Windows Me"}, {{1, 4, 10, {" A"}}, "Windows 98 SE"}, {{1, 4, 0, {" C"}}, "Windows 95 OSR2"},
-      {{1, 4, 0, {" B"}}, "Windows 95 B"}, {{1, 3, 0, {"A"}, 3, 0, true}, "Unknown 9x OSA"},
-      {{0, 5, 1, {"Service Pack 2"}, 1, 0, true}, "Unknown OS"},
+      {{2, 5, 0, {"Service Pack 4"}, 2, 0, true}, "Windows 2000, Service Pack 4"}, {{1, 4, 0, {" B"}}, "Windows 95 B"},
+      {{2, 5, 1, {"Service Pack 2"}, 1, 0, false}, "Windows XP, Service Pack 2"}, {{1, 4, 10, {" A"}}, "Windows 98 SE"},
+      {{2, 5, 1, {}, 0, 0, false, 0, 1}, "Windows XP Media Center Edition"}, {{2, 5, 2}, "Windows Server 2003 family"},
+      {{2, 5, 1, {}, 0, 0, false, 1, 1}, "Windows XP Tablet PC Edition"}, {{1, 4, 0, {" C"}}, "Windows 95 OSR2"},
+      {{2, 4, 0, {}, 1, 0x200, true}, "Windows NT 4.0 Workstation 4.0"}, {{2, 3, 51}, "Windows NT 3.51"},
+      {{2, 5, 1, {}, 1, 0x200, true}, "Windows XP Home Edition"}, {{2, 6, 3, {}, 3, 0, true}, "Windows Vista Server"},
+      {{2, 7, 0, {}, 1, 0, true}, "Unknown NT OS Professional"}, {{1, 3, 0, {"A"}, 3, 0, true}, "Unknown 9x OSA"},
+      {{0, 5, 1, {"Service Pack 2"}, 1, 0, true}, "Unknown OS"}, {{2, 3, 50}, "Windows NT 3.5"},
+      {{2, 3, 1}, "Windows NT 3.1"}, {{2, 4, 1}, "Unknown NT OS"}, {{2, 5, 0}, "Windows 2000"},
+      {{1, 4, 90}, "Windows Me"},
       // clang-format on
   };
   for (const auto& [record, expected] : rows) {
@@ -84,13 +83,13 @@ TEST(GetCommandArgument, StatusAndOutput) {
   const std::string x599(599, 'x');
   const std::tuple<std::string, int, int, std::string> rows[] = {
       // clang-format off
-      {"prog a b", 2, 1, "b"}, {"  prog \t a", 1, 1, "a"}, {"prog a", 0, 1, "prog"}, {"prog", 1, 2, ""},
-      {"prog a", -1, 2, ""}, {"", 1, 2, ""}, {"prog ", 1, 4, ""}, {"", 0, 4, ""}, {"prog \"\" next", 1, 4, ""},
-      {"\"C:\\q.exe\"x", 1, 2, ""}, {"prog \"C:\\My Files\\a.txt\"", 1, 1, "C:\\My Files\\a.txt"},
+      {"prog a b", 2, 1, "b"}, {"  prog \t a", 1, 1, "a"}, {"prog a", 0, 1, "prog"}, {"prog a", -1, 2, ""},
+      {"prog", 1, 2, ""}, {"", 1, 2, ""}, {"\"C:\\q.exe\"x", 1, 2, ""}, {"prog ", 1, 4, ""}, {"", 0, 4, ""},
+      {"prog \"\" next", 1, 4, ""}, {"prog \"C:\\My Files\\a.txt\"", 1, 1, "C:\\My Files\\a.txt"},
       {"\"C:\\Program Files\\q.exe\" x", 1, 1, "x"}, {"prog a\"b c\"d", 1, 1, "ab cd"}, {"prog \"a\tb\"", 1, 1, "a b"},
-      {"prog \"a b c", 1, 3, "untouched"}, {"prog \"C:\\dir\\\"", 1, 1, "C:\\dir\\"},
-      {"prog a\r\nb\x01 c", 1, 1, "a\r\nb\x01"}, {"prog " + x599, 1, 1, x599}, {"prog \"" + x599 + "\"", 1, 1, x599},
-      {"prog x" + x599 + " b", 1, 5, "untouched"}, {"prog x" + x599 + " b", 2, 1, "b"},
+      {"prog \"C:\\dir\\\"", 1, 1, "C:\\dir\\"}, {"prog a\r\nb\x01 c", 1, 1, "a\r\nb\x01"}, {"prog \"a b c", 1, 3, "untouched"},
+      {"prog " + x599, 1, 1, x599}, {"prog \"" + x599 + "\"", 1, 1, x599}, {"prog x" + x599 + " b", 1, 5, "untouched"},
+      {"prog x" + x599 + " b", 2, 1, "b"},
       // clang-format on
   };
   for (const auto& [line, n, status, expected] : rows) {

@@ -1,84 +1,36 @@
 #!/bin/bash
 # Creates a private 64-bit Wine prefix for the Windows tests, once: later
-# calls return at once while the stamp file exists. Safe to run concurrently
-# (ctest -j, test discovery): the first caller builds, the others wait.
+# calls return at once while the stamp exists; concurrent first calls wait
+# for the one that builds it.
 #
 #   make_prefix.sh PREFIX
 set -euo pipefail
-
-if [[ $# -ne 1 || -z "$1" ]]; then
-  echo "usage: make_prefix.sh PREFIX" >&2
-  exit 2
-fi
-prefix=$(realpath -m -- "$1")
+prefix=$(realpath -m -- "${1:?usage: make_prefix.sh PREFIX}")
 stamp="$prefix/.quorvane-prefix-ready"
 [[ -e "$stamp" ]] && exit 0
-
-wine=${QUORVANE_WINE:-/usr/lib/wine/wine64}
-wineserver=/usr/lib/wine/wineserver
-for tool in "$wine" "$wineserver"; do
-  if [[ ! -x "$tool" ]]; then
-    echo "make_prefix.sh: $tool not found (Debian package wine64)" >&2
-    exit 1
-  fi
-done
-
-mkdir -p -- "$(dirname -- "$prefix")"
+mkdir -p -- "$prefix"
 exec 9>"$prefix.lock"
 flock 9
 [[ -e "$stamp" ]] && exit 0
-
-# Never rework somebody's own prefix (say a WINEPREFIX left in the shell):
-# only an empty folder or one this script started on is taken.
-owner="$prefix/.quorvane-prefix"
-if [[ -d "$prefix" && ! -e "$owner" && -n "$(ls -A -- "$prefix")" ]]; then
+# Never rework somebody's own prefix (a WINEPREFIX left in the shell): only
+# an empty folder or one this script started on is taken.
+if [[ ! -e "$prefix/.quorvane-prefix" && -n "$(ls -A -- "$prefix")" ]]; then
   echo "make_prefix.sh: $prefix is a Wine prefix this script did not make; not touching it" >&2
   exit 1
 fi
-mkdir -p -- "$prefix"
-touch -- "$owner"
+touch -- "$prefix/.quorvane-prefix"
 
-export WINEPREFIX="$prefix"
-export WINEDEBUG=-all
-# No Mono or Gecko download prompts: the tests need neither.
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export LANG=C.UTF-8
-# wineboot needs no display; keeping it away from one also keeps it from
-# popping up windows on a developer's desktop.
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=C.UTF-8
+# wineboot needs no display; without one it opens nothing on a developer's desktop.
 unset DISPLAY WAYLAND_DISPLAY
-
-started=$(date +%s)
+wine=/usr/lib/wine/wine64
 log="$prefix.log"
-if ! "$wine" wineboot --init >"$log" 2>&1; then
-  cat "$log" >&2
-  exit 1
-fi
-
+"$wine" wineboot --init >"$log" 2>&1 || { cat "$log" >&2; exit 1; }
 # "MS Sans Serif" and friends, so dialog layouts measure as on Windows.
 cp -f /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
-
-settings="$prefix/quorvane-settings.reg"
-cat >"$settings" <<'REG'
-REGEDIT4
-
-; A crashing test must fail at once instead of waiting in winedbg.
-[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]
-"Debugger"=""
-"Auto"="1"
-
-; Windows open inside one virtual desktop of fixed size: window tests get
-; the same screen whatever the X server is.
-[HKEY_CURRENT_USER\Software\Wine\Explorer]
-"Desktop"="Default"
-
-[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
-"Default"="1024x768"
-REG
-if ! "$wine" reg import "Z:${settings//\//\\}" >>"$log" 2>&1; then
-  cat "$log" >&2
-  exit 1
-fi
-"$wineserver" -w
-
-touch "$stamp"
-echo "Wine prefix $prefix ready in $(($(date +%s) - started)) s" >&2
+# A crashing test must fail at once instead of waiting in winedbg.
+debugger='HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug'
+"$wine" reg add "$debugger" /v Auto /d 1 /f >>"$log" 2>&1
+"$wine" reg add "$debugger" /v Debugger /d "" /f >>"$log" 2>&1
+/usr/lib/wine/wineserver -w
+touch -- "$stamp"
