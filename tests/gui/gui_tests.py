@@ -30,7 +30,7 @@ NOTICE = ["This is a early Beta of Quorvane", "If you like it and wish to suppor
           "to do is send an EMail expressing your interest", "and / or ideas. Thanks - Teodric"]
 SYSTEM = "Windows Vista Server, Service Pack 1"  # what Debian's Wine says as "win7"
 ROAMING = f"C:\\users\\{getpass.getuser()}\\AppData\\Roaming\\"
-WM_CLOSE, WM_SYSCOMMAND, SC_CLOSE, BM_CLICK = 0x10, 0x112, 0xF060, 0xF5
+WM_CLOSE, WM_SYSCOMMAND, SC_CLOSE, BM_CLICK, WM_LBUTTONDOWN, WM_LBUTTONUP = 0x10, 0x112, 0xF060, 0xF5, 0x201, 0x202
 TAB, RETURN, ESCAPE, UP, DOWN, ALT_F4 = 9, 13, 27, 0x26, 0x28, 0x173
 SAMPLE = (b"Quorvane reads files.  It counts words, e.g. these: 12 apples, 3.14 pies!\r\n"
           b"Caf\xe9 cr\xe8me \x93quoted\x94 costs \x80 9; tabs\tand (brackets) end it... Done?\n") * 30
@@ -181,7 +181,9 @@ class QuorvaneWindow(unittest.TestCase):
                 # paint over the line below it.
                 bands = [notice.rect_of[i] for i in range(850, 854)]
                 before = [dark_rows(settled_screen(), band) for band in bands]
-                wine.probe("mouse", "Quorvane 1.0", 851, 853, 850, 852)
+                for line in (851, 853, 850, 852):
+                    for message in (WM_LBUTTONDOWN, WM_LBUTTONUP):
+                        wine.probe("post", "Quorvane 1.0", line, message, 0)
                 self.assertEqual(keys("Quorvane 1.0", TAB), [1])
                 after = [dark_rows(settled_screen(), band) for band in bands]
                 self.assertTrue(all(before))

@@ -5,7 +5,6 @@
 //   probe read TITLE [sync]          the window, then each control: id, rect, text
 //   probe post TITLE ID MSG WPARAM   posts a message to a control (ID 0: the window)
 //   probe keys TITLE VK...           types keys (VK + 0x100: with Alt), prints the focus after each
-//   probe mouse TITLE ID...          a real left click in the middle of each control
 //   probe hold PATH                  holds PATH open without sharing until killed
 //   probe log DIR TARGET             the shell's handler: writes its command line into DIR
 #include <windows.h>
@@ -122,26 +121,6 @@ int Keys(HWND window, int count, char** keys) {
   return 0;
 }
 
-int Mouse(HWND window, int count, char** ids) {
-  const int width = GetSystemMetrics(SM_CXSCREEN);
-  const int height = GetSystemMetrics(SM_CYSCREEN);
-  for (int i = 0; i < count; ++i) {
-    RECT rect{};
-    if (!GetWindowRect(GetDlgItem(window, atoi(ids[i])), &rect)) return 1;
-    std::array<INPUT, 3> inputs{};
-    const DWORD flags[] = {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
-    for (size_t n = 0; n < inputs.size(); ++n) {
-      inputs[n].type = INPUT_MOUSE;
-      inputs[n].mi.dx = ((rect.left + rect.right) / 2 * 65536 + width / 2) / width;
-      inputs[n].mi.dy = ((rect.top + rect.bottom) / 2 * 65536 + height / 2) / height;
-      inputs[n].mi.dwFlags = flags[n] | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    Sleep(600);  // apart by more than a double click
-  }
-  return 0;
-}
-
 int Hold(const char* path) {
   HANDLE file = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 1;
@@ -179,7 +158,6 @@ int main(int argc, char** argv) {
   if (window == nullptr) return 1;
   if (strcmp(command, "read") == 0) return Read(window, argc > 3);
   if (strcmp(command, "keys") == 0) return Keys(window, argc - 3, argv + 3);
-  if (strcmp(command, "mouse") == 0) return Mouse(window, argc - 3, argv + 3);
   if (strcmp(command, "post") == 0 && argc == 6) {
     HWND target = atoi(argv[3]) == 0 ? window : GetDlgItem(window, atoi(argv[3]));
     return PostMessageA(target, strtoul(argv[4], nullptr, 0), strtoull(argv[5], nullptr, 0), 0) ? 0 : 1;
