@@ -22,6 +22,14 @@ LABELS = ["File Name", "Size (Bytes)", "Type", "Characters", "Words", "Letters",
           "Spaces", "Avg Wd", "Symbols", "Avg Sent", "Preview"]
 
 
+PARSER = argparse.ArgumentParser()
+PARSER.add_argument("--exe", required=True)
+PARSER.add_argument("--tmpdir", required=True)
+PARSER.add_argument("--runner", default="")
+OPTIONS, REST = PARSER.parse_known_args()
+EXE, RUNNER, WORK = OPTIONS.exe, shlex.split(OPTIONS.runner), Path(OPTIONS.tmpdir)
+
+
 def run(*args):
     done = subprocess.run([*RUNNER, EXE, *map(str, args)], stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
     # A Windows build ends its lines with CR LF; the program never writes a bare CR.
@@ -75,13 +83,13 @@ class Cli(unittest.TestCase):
             self.assertEqual((status, out, errors[-1]), (2, "", "usage: quorvane-cli [--json] FILE..."), args)
         self.assertEqual(run("--version")[:2], (0, "quorvane-cli 1.0.0\n"))
 
+    @unittest.skipIf(RUNNER, "a full device is the host's")
+    def test_output_that_cannot_be_written_fails(self):
+        with open("/dev/full", "wb") as full:
+            done = subprocess.run([EXE, make("long.txt", SAMPLE * 2000)], stdout=full, stderr=subprocess.PIPE, timeout=60)
+        self.assertEqual((done.returncode, done.stderr), (1, b"quorvane-cli: cannot write the output\n"))
+
 
 if __name__ == "__main__":
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--exe", required=True)
-    parser.add_argument("--tmpdir", required=True)
-    parser.add_argument("--runner", default="")
-    options, rest = parser.parse_known_args()
-    EXE, RUNNER, WORK = options.exe, shlex.split(options.runner), Path(options.tmpdir)
     WORK.mkdir(parents=True, exist_ok=True)
-    unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
+    unittest.main(argv=[sys.argv[0], *REST], verbosity=2)
