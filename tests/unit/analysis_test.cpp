@@ -134,7 +134,8 @@ TEST(TextEncoding, WritersAndUtf8) {
   // clang-format off
   const std::pair<uint32_t, std::string> valid[] = {
       {0x7F, "\x7F"}, {0x80, "\xC2\x80"}, {0x7FF, "\xDF\xBF"}, {0x800, "\xE0\xA0\x80"}, {0xD7FF, "\xED\x9F\xBF"},
-      {0xFFFF, "\xEF\xBF\xBF"}, {0x10000, "\xF0\x90\x80\x80"}, {0x10FFFF, "\xF4\x8F\xBF\xBF"}};
+      {0xFFFF, "\xEF\xBF\xBF"}, {0x10000, "\xF0\x90\x80\x80"}, {0x1F600, "\xF0\x9F\x98\x80"},
+      {0x10FFFF, "\xF4\x8F\xBF\xBF"}};
   // clang-format on
   for (const auto& [codePoint, bytes] : valid) {
     EXPECT_EQ(Written([&](FILE* f) { WriteUtf8(f, codePoint); }), bytes);
