@@ -27,11 +27,12 @@ PARSER.add_argument("--exe", required=True)
 PARSER.add_argument("--tmpdir", required=True)
 PARSER.add_argument("--runner", default="")
 OPTIONS, REST = PARSER.parse_known_args()
-EXE, RUNNER, WORK = OPTIONS.exe, shlex.split(OPTIONS.runner), Path(OPTIONS.tmpdir)
+EXE, RUNNER, WORK = Path(OPTIONS.exe).resolve(), shlex.split(OPTIONS.runner), Path(OPTIONS.tmpdir)
 
 
 def run(*args):
-    done = subprocess.run([*RUNNER, EXE, *map(str, args)], stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
+    done = subprocess.run([*RUNNER, EXE, *map(str, args)], cwd=WORK, stdin=subprocess.DEVNULL, capture_output=True,
+                          timeout=120)
     # A Windows build ends its lines with CR LF; the program never writes a bare CR.
     return done.returncode, done.stdout.decode().replace("\r\n", "\n"), done.stderr.decode().splitlines()
 
@@ -82,6 +83,11 @@ class Cli(unittest.TestCase):
             status, out, errors = run(*args)
             self.assertEqual((status, out, errors[-1]), (2, "", "usage: quorvane-cli [--json] FILE..."), args)
         self.assertEqual(run("--version")[:2], (0, "quorvane-cli 1.0.0\n"))
+        # "-" alone is a file name, and so is every argument after "--".
+        self.assertEqual(run("-")[0::2], (1, ["quorvane-cli: -: no such file"]))
+        make("-dashed.txt", SAMPLE)
+        status, out, _ = run("--json", "--", "-dashed.txt")
+        self.assertEqual((status, json.loads(out)["path"]), (0, "-dashed.txt"))
 
     @unittest.skipIf(RUNNER, "a full device is the host's")
     def test_output_that_cannot_be_written_fails(self):
