@@ -1,5 +1,6 @@
 #include "analyse_file.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "signatures.h"
@@ -18,7 +19,7 @@ void ScanBody(FileHandle file, uint64_t length, uint8_t* workBuffer, AnalysisRes
   uint32_t total = length < kStatisticsLimit ? static_cast<uint32_t>(length) : kStatisticsLimit;
   CharClass charClass = CharClass::None;
   while (total != 0) {
-    const uint32_t chunk = total < kChunkSize ? total : kChunkSize;
+    const uint32_t chunk = std::min(total, kChunkSize);
     const uint32_t delivered = FileRead(file, workBuffer, chunk);
     if (delivered == 0) return;
     CountText(workBuffer, delivered, result.counts, charClass);
@@ -50,7 +51,7 @@ bool AnalyseFile(const char* path, uint8_t* workBuffer, AnalysisResult& result, 
   result.counts = TextCounts{};
 
   if (length != 0) {
-    const uint32_t asked = length < kHeadLimit ? static_cast<uint32_t>(length) : kHeadLimit;
+    const auto asked = static_cast<uint32_t>(std::min<uint64_t>(length, kHeadLimit));
     const uint32_t n = FileRead(file, workBuffer, asked);
     // Terminate the head so nothing left by an earlier file is ever read as
     // part of this one.
