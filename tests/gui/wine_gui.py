@@ -53,8 +53,7 @@ def copy_prefix(base, prefix, user_keys="", system_keys=""):
     # all but the registry, which Wine rewrites. Keys are appended to the
     # registry files while no server runs on the copy.
     subprocess.run([ROOT / "tests" / "wine" / "make_prefix.sh", base], check=True, stdin=subprocess.DEVNULL)
-    # A server outliving its prefix would serve the new copy too (its folder may
-    # get the same inode): killed and waited for.
+    # A server left by an earlier run must be gone before its files are.
     stop_server(prefix)
     shutil.rmtree(prefix, ignore_errors=True)
     shutil.copytree(base, prefix, symlinks=True,
@@ -68,7 +67,7 @@ def copy_prefix(base, prefix, user_keys="", system_keys=""):
 
 class Wine:
     def __init__(self, prefix, display, probe, work):
-        self.env = dict(os.environ, WINEPREFIX=str(prefix), WINEDEBUG=os.environ.get("QUORVANE_WINEDEBUG", "-all"), WINEDLLOVERRIDES="mscoree,mshtml=",
+        self.env = dict(os.environ, WINEPREFIX=str(prefix), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
                         LANG="C.UTF-8", DISPLAY=display)
         self.prefix, self.display, self.probe_exe, self.work = prefix, display, probe, work
         self.count = 0
