@@ -11,6 +11,6 @@ set(QUORVANE_WINE_ENVIRONMENT
 get_property(quorvane_wine_fixture_defined GLOBAL PROPERTY QUORVANE_WINE_FIXTURE)
 if(NOT quorvane_wine_fixture_defined)
   set_property(GLOBAL PROPERTY QUORVANE_WINE_FIXTURE ON)
-  add_test(NAME wine_prefix COMMAND ${PROJECT_SOURCE_DIR}/tests/wine/make_prefix.sh ${QUORVANE_WINE_PREFIX})
+  add_test(NAME wine_prefix COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine/make_prefix.sh ${QUORVANE_WINE_PREFIX})
   set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
 endif()

@@ -15,7 +15,7 @@ import sys
 from pathlib import Path
 
 sys.dont_write_bytecode = True
-sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "tests" / "gui"))
+sys.path.insert(0, str(Path(__file__).resolve().parent / "wine"))
 from wine_gui import WINE, Wine, copy_prefix, dos, start_xvfb, wait  # noqa: E402
 
 # Field identifiers and labels, in the window's reading order.

@@ -8,7 +8,6 @@ from pathlib import Path
 from types import SimpleNamespace
 
 WINE = "/usr/lib/wine/wine64"
-ROOT = Path(__file__).resolve().parents[2]
 QUIET = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
@@ -52,7 +51,7 @@ def copy_prefix(base, prefix, user_keys="", system_keys=""):
     # The base is made once and kept; a copy shares its files by hard links,
     # all but the registry, which Wine rewrites. Keys are appended to the
     # registry files while no server runs on the copy.
-    subprocess.run([ROOT / "tests" / "wine" / "make_prefix.sh", base], check=True, stdin=subprocess.DEVNULL)
+    subprocess.run([Path(__file__).resolve().parent / "make_prefix.sh", base], check=True, stdin=subprocess.DEVNULL)
     # A server left by an earlier run must be gone before its files are.
     stop_server(prefix)
     shutil.rmtree(prefix, ignore_errors=True)
