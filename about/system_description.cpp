@@ -71,7 +71,8 @@ void DescribeVersion(const VersionRecord& record, TextBuffer& text) {
     AppendText(text, NineXBaseName(record));
     if (servicePackLength != 0) {
       // The 95 family marks its second editions by a letter after a space.
-      const char mark = servicePackLength > 1 ? servicePack[1] : '\0';
+      // A one-letter mark has its terminator in the next byte.
+      const char mark = servicePack[1];
       if (mark == 'A') {
         AppendText(text, " SE");
       } else if (mark == 'C') {

@@ -42,7 +42,8 @@ bool AnalyseFile(const char* path, uint8_t* workBuffer, AnalysisResult& result, 
     return Fail(FileError::Other, error);
   }
 
-  memcpy(result.path.data(), path, pathLength + 1);
+  memcpy(result.path.data(), path, pathLength);
+  result.path[pathLength] = '\0';
   result.size = length;
   result.contentRead = false;
   result.previewLength = 0;

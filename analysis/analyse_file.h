@@ -19,11 +19,11 @@ struct AnalysisResult {
   TextBuffer path{};
   uint64_t size = 0;                           // full length in bytes
   bool contentRead = false;                    // at least one byte of the head was read
-  uint32_t previewLength = 0;                  // bytes before the head's first zero byte
+  uint32_t previewLength{};                    // bytes before the head's first zero byte
   std::array<char, kHeadLimit + 1> preview{};  // empty when nothing was read
   const char* typeDescription = "Unknown";
   TextCounts counts;
-  DerivedFigures derived;
+  DerivedFigures derived{};
 };
 
 // Analyses the file at path using workBuffer (kWorkBufferSize bytes, owned by

@@ -53,7 +53,7 @@ bool FileOpenExclusive(const char* path, FileHandle& file, FileError& error) {
 
 bool FileLength(FileHandle file, uint64_t& length) {
   struct stat info {};
-  if (fstat(static_cast<int>(file.value), &info) != 0 || info.st_size < 0) return false;
+  if (fstat(static_cast<int>(file.value), &info) != 0) return false;
   length = static_cast<uint64_t>(info.st_size);
   return true;
 }

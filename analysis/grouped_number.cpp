@@ -1,5 +1,7 @@
 #include "grouped_number.h"
 
+#include <cstdlib>
+
 namespace {
 
 // Writes the digits of magnitude, most significant first, after an optional
@@ -25,8 +27,7 @@ NumberText Compose(bool negative, uint64_t magnitude, bool grouped) {
 
 uint64_t Magnitude(int32_t value) {
   // Widen before negating so that INT32_MIN does not overflow.
-  const int64_t wide = value;
-  return static_cast<uint64_t>(wide < 0 ? -wide : wide);
+  return static_cast<uint64_t>(std::abs(static_cast<int64_t>(value)));
 }
 
 }  // namespace

@@ -6,13 +6,10 @@
 #include <cstring>
 
 #include "analyse_file.h"
+#include "console.h"
 #include "grouped_number.h"
 #include "text_encoding.h"
 #include "version.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace {
 
@@ -65,24 +62,9 @@ void PrintText(const AnalysisResult& r) {
   fputc('\n', stdout);
 }
 
-void PrintJsonPath(const char* path) {
-#ifdef _WIN32
-  // Paths arrive in the ANSI code page; JSON wants UTF-8.
-  wchar_t wide[kTextCapacity];
-  const int count = MultiByteToWideChar(CP_ACP, 0, path, -1, wide, static_cast<int>(kTextCapacity));
-  char utf8[kTextCapacity * 3];
-  const int length = count > 0 ? WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, nullptr, nullptr) : 0;
-  if (length > 0) {
-    WriteJsonUtf8OrWindows1252(stdout, utf8, static_cast<size_t>(length - 1));
-    return;
-  }
-#endif
-  WriteJsonUtf8OrWindows1252(stdout, path, strlen(path));
-}
-
 void PrintJson(const AnalysisResult& r) {
   fputs("{\"path\":\"", stdout);
-  PrintJsonPath(r.path.data());
+  WriteJsonPath(stdout, r.path.data());
   printf("\",\"size\":%" PRIu64 ",\"content_read\":%s,\"type\":\"", r.size, r.contentRead ? "true" : "false");
   WriteJsonWindows1252(stdout, r.typeDescription, strlen(r.typeDescription));
   fputs("\",\"preview\":\"", stdout);
@@ -128,9 +110,7 @@ int main(int argc, char** argv) {
   }
   if (first >= argc) return UsageError("no file named", "");
 
-#ifdef _WIN32
-  SetConsoleOutputCP(CP_UTF8);
-#endif
+  PrepareConsole();
 
   auto* workBuffer = static_cast<uint8_t*>(calloc(kWorkBufferSize, 1));
   if (workBuffer == nullptr) {

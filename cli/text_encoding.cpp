@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr std::array<uint16_t, 32> kHighControls = {
+constexpr uint16_t kHighControls[] = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
@@ -62,9 +62,9 @@ void WriteJsonWindows1252(FILE* out, const char* bytes, size_t byteCount) {
 size_t Utf8SequenceLength(const uint8_t* bytes, size_t byteCount) {
   const uint8_t lead = bytes[0];
   if (lead < 0x80) return 1;
-  size_t length = 0;
-  uint32_t minimum = 0;
-  uint32_t codePoint = 0;
+  size_t length;
+  uint32_t minimum;
+  uint32_t codePoint;
   if ((lead & 0xE0) == 0xC0) {
     length = 2, minimum = 0x80, codePoint = lead & 0x1Fu;
   } else if ((lead & 0xF0) == 0xE0) {
@@ -104,7 +104,7 @@ void WriteConsoleWindows1252(FILE* out, const char* bytes, size_t byteCount) {
     const uint32_t codePoint = DecodeWindows1252(static_cast<uint8_t>(bytes[i]));
     if (codePoint == '\r') continue;
     const bool control =
-        (codePoint < 0x20 && codePoint != '\n' && codePoint != '\t') || (codePoint >= 0x7F && codePoint <= 0x9F);
+        (codePoint < 0x20 && codePoint != '\n' && codePoint != '\t') || (codePoint >= 0x7F && codePoint < 0xA0);
     WriteUtf8(out, control ? 0xFFFD : codePoint);
   }
 }

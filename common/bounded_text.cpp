@@ -1,5 +1,6 @@
 #include "bounded_text.h"
 
+#include <algorithm>
 #include <cstring>
 
 bool AppendText(char* buffer, size_t capacity, const char* text, size_t maxLength) {
@@ -10,7 +11,7 @@ bool AppendText(char* buffer, size_t capacity, const char* text, size_t maxLengt
   }
   const size_t wanted = strnlen(text, maxLength);
   const size_t room = capacity - 1 - used;
-  const size_t copied = wanted < room ? wanted : room;
+  const size_t copied = std::min(wanted, room);
   memcpy(buffer + used, text, copied);
   buffer[used + copied] = '\0';
   return copied == wanted;
