@@ -1,77 +1,122 @@
 #include "text_stats.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdlib>
+#include <cstring>
+
+#include "text_scan_paths.h"
 
 namespace {
 
-// Every byte falls into one category; the scanner's whole behaviour is a table
-// indexed by (class, byte), so the inner loop has no data-dependent branches.
-enum Tally : uint8_t { kLetters, kWords, kLines, kSentences, kDigits, kSpaces, kSymbols, kNothing, kTallyCount };
+// Each byte's tallies as 8-bit lanes of one word, so that a run of bytes is
+// counted by adding words, and in the top lane the class the byte sets (0 when
+// it keeps the class). The counters stay in registers and the class update
+// does not wait on a table lookup that depends on the class.
+constexpr int kLetterLane = 32, kWordLane = 40, kSentenceLane = 48, kClassLane = 56;
+constexpr size_t kLaneLimit = 255;
 
-constexpr int kClassCount = 6;
+constexpr uint64_t Lane(int lane) { return uint64_t{1} << lane; }
 
-struct Step {
-  uint8_t next;     // class after the byte
-  uint8_t primary;  // tally the byte itself counts in
-  uint8_t event;    // word or sentence the byte completes, else kNothing
-};
-
-constexpr Step MakeStep(CharClass from, uint8_t b) {
-  const auto keep = static_cast<uint8_t>(from);
-  if (b == 0x0A) return {static_cast<uint8_t>(CharClass::Newline), kLines, kNothing};
-  if (b == 0x20) return {static_cast<uint8_t>(CharClass::Space), kSpaces, kNothing};
-  if (b == 0x2E) {
-    return {static_cast<uint8_t>(CharClass::Period), kSymbols,
-            from == CharClass::Letter ? uint8_t{kSentences} : uint8_t{kNothing}};
-  }
-  if (b >= 0x30 && b <= 0x39) return {static_cast<uint8_t>(CharClass::Digit), kDigits, kNothing};
-  if ((b >= 0x41 && b <= 0x5A) || (b >= 0x61 && b <= 0x7A)) {
-    return {static_cast<uint8_t>(CharClass::Letter), kLetters,
-            from == CharClass::Space ? uint8_t{kWords} : uint8_t{kNothing}};
-  }
-  if (b >= 0x21 && b <= 0x7E) return {keep, kSymbols, kNothing};
-  return {keep, kNothing, kNothing};
+constexpr uint64_t MakeEntry(uint8_t b) {
+  const auto sets = [](CharClass c) { return static_cast<uint64_t>(c) << kClassLane; };
+  if (b == 0x0A) return Lane(8) | sets(CharClass::Newline);
+  if (b == 0x20) return Lane(16) | sets(CharClass::Space);
+  if (b == 0x2E) return Lane(0) | sets(CharClass::Period);
+  if (b >= 0x30 && b <= 0x39) return Lane(24) | sets(CharClass::Digit);
+  if ((b >= 0x41 && b <= 0x5A) || (b >= 0x61 && b <= 0x7A)) return Lane(kLetterLane) | sets(CharClass::Letter);
+  return b >= 0x21 && b <= 0x7E ? Lane(0) : 0;  // a symbol, or nothing
 }
 
-using StepTable = std::array<std::array<Step, 256>, kClassCount>;
+constexpr auto kEntries = [] {
+  std::array<uint64_t, 256> entries{};
+  for (int b = 0; b < 256; ++b) entries[b] = MakeEntry(static_cast<uint8_t>(b));
+  return entries;
+}();
 
-constexpr StepTable MakeTable() {
-  StepTable table{};
-  for (int c = 0; c < kClassCount; ++c) {
-    for (int b = 0; b < 256; ++b) {
-      table[c][b] = MakeStep(static_cast<CharClass>(c), static_cast<uint8_t>(b));
-    }
-  }
-  return table;
+uint32_t LaneValue(uint64_t packed, int lane) { return static_cast<uint32_t>((packed >> lane) & 0xFF); }
+
+using BlockScanner = size_t (*)(const uint8_t*, size_t, TextCounts&, CharClass&);
+
+BlockScanner ScannerOf(ScanPath path) {
+#if QUORVANE_X86_SCANNERS
+  if (path == ScanPath::Sse2) return ScanBlocksSse2;
+  if (path == ScanPath::Avx2) return ScanBlocksAvx2;
+#endif
+  (void)path;
+  return nullptr;
 }
 
-constexpr StepTable kSteps = MakeTable();
+ScanPath InitialPath() {
+  ScanPath best = ScanPath::Portable;
+  for (int p = kScanPathCount - 1; p > 0 && best == ScanPath::Portable; --p)
+    if (ScanPathAvailable(static_cast<ScanPath>(p))) best = static_cast<ScanPath>(p);
+  const char* forced = getenv("QUORVANE_SCAN_PATH");
+  if (forced == nullptr) return best;
+  constexpr std::array<const char*, kScanPathCount> kNames = {"portable", "sse2", "avx2"};
+  for (int p = 0; p < kScanPathCount; ++p)
+    if (strcmp(forced, kNames[p]) == 0 && ScanPathAvailable(static_cast<ScanPath>(p))) return static_cast<ScanPath>(p);
+  return best;
+}
+
+ScanPath g_path = InitialPath();
+BlockScanner g_scanner = ScannerOf(g_path);
 
 }  // namespace
 
-void CountText(const uint8_t* bytes, size_t byteCount, TextCounts& counts, CharClass& charClass) {
-  std::array<uint32_t, kTallyCount> tally{};
-  auto state = static_cast<uint8_t>(charClass);
-  for (size_t i = 0; i < byteCount; ++i) {
-    const Step step = kSteps[state][bytes[i]];
-    ++tally[step.primary];
-    ++tally[step.event];
-    state = step.next;
+void CountTextPortable(const uint8_t* bytes, size_t byteCount, TextCounts& counts, CharClass& charClass) {
+  auto state = static_cast<uint64_t>(charClass);
+  constexpr auto kSpace = static_cast<uint64_t>(CharClass::Space);
+  constexpr auto kPeriod = static_cast<uint64_t>(CharClass::Period);
+  constexpr auto kLetter = static_cast<uint64_t>(CharClass::Letter);
+  for (size_t i = 0; i < byteCount;) {
+    const size_t end = i + std::min(byteCount - i, kLaneLimit);
+    uint64_t packed = 0;  // the top lane holds the classes' sum, never read
+    for (; i < end; ++i) {
+      const uint64_t entry = kEntries[bytes[i]];
+      const uint64_t sets = entry >> kClassLane;
+      const uint64_t word = static_cast<uint64_t>(sets == kLetter) & static_cast<uint64_t>(state == kSpace);
+      const uint64_t sentence = static_cast<uint64_t>(sets == kPeriod) & static_cast<uint64_t>(state == kLetter);
+      packed += entry + (word << kWordLane) + (sentence << kSentenceLane);
+      state = sets != 0 ? sets : state;
+    }
+    counts.symbols += LaneValue(packed, 0);
+    counts.lines += LaneValue(packed, 8);
+    counts.spaces += LaneValue(packed, 16);
+    counts.digits += LaneValue(packed, 24);
+    counts.letters += LaneValue(packed, kLetterLane);
+    counts.words += LaneValue(packed, kWordLane);
+    counts.sentences += LaneValue(packed, kSentenceLane);
   }
-  counts.letters += tally[kLetters];
-  counts.words += tally[kWords];
-  counts.lines += tally[kLines];
-  counts.sentences += tally[kSentences];
-  counts.digits += tally[kDigits];
-  counts.spaces += tally[kSpaces];
-  counts.symbols += tally[kSymbols];
   charClass = static_cast<CharClass>(state);
 }
 
+bool ScanPathAvailable(ScanPath path) {
+#if QUORVANE_X86_SCANNERS
+  __builtin_cpu_init();
+  if (path == ScanPath::Sse2) return __builtin_cpu_supports("sse2");
+  // Every processor with AVX2 has POPCNT, which that scanner is built with.
+  if (path == ScanPath::Avx2) return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
+#endif
+  return path == ScanPath::Portable;
+}
+
+ScanPath ActiveScanPath() { return g_path; }
+
+bool SelectScanPath(ScanPath path) {
+  if (!ScanPathAvailable(path)) return false;
+  g_path = path;
+  g_scanner = ScannerOf(path);
+  return true;
+}
+
+void CountText(const uint8_t* bytes, size_t byteCount, TextCounts& counts, CharClass& charClass) {
+  const size_t taken = g_scanner != nullptr ? g_scanner(bytes, byteCount, counts, charClass) : 0;
+  CountTextPortable(bytes + taken, byteCount - taken, counts, charClass);
+}
+
 DerivedFigures DeriveFigures(const TextCounts& counts) {
-  DerivedFigures figures;
-  figures.characters = counts.symbols + counts.digits + counts.spaces + counts.letters;
-  figures.averageWord = counts.words == 0 ? 0 : counts.letters / counts.words;
-  figures.averageSentence = counts.sentences == 0 ? 0 : counts.words / counts.sentences;
-  return figures;
+  return {counts.symbols + counts.digits + counts.spaces + counts.letters,
+          counts.words == 0 ? 0 : counts.letters / counts.words,
+          counts.sentences == 0 ? 0 : counts.words / counts.sentences};
 }

@@ -20,13 +20,23 @@ struct TextCounts {
 };
 
 struct DerivedFigures {
-  uint32_t characters = 0;
-  uint32_t averageWord = 0;
-  uint32_t averageSentence = 0;
+  uint32_t characters;
+  uint32_t averageWord;
+  uint32_t averageSentence;
 };
 
 // Scans byteCount bytes once, updating counts and charClass in place so that a
 // text can be fed in chunks.
 void CountText(const uint8_t* bytes, size_t byteCount, TextCounts& counts, CharClass& charClass);
+
+// The scanners CountText can run on, all with the same results. It takes the
+// fastest this processor has, unless QUORVANE_SCAN_PATH (portable, sse2 or
+// avx2) names another one it has when the program starts.
+enum class ScanPath : uint8_t { Portable, Sse2, Avx2 };
+constexpr int kScanPathCount = 3;
+bool ScanPathAvailable(ScanPath path);  // built in, and supported by this processor
+ScanPath ActiveScanPath();
+// From now on CountText runs on path; false, changing nothing, when it is not available.
+bool SelectScanPath(ScanPath path);
 
 DerivedFigures DeriveFigures(const TextCounts& counts);

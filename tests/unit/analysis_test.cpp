@@ -1,6 +1,8 @@
 // The analysis and the text writers against hand-worked examples.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -66,6 +68,43 @@ TEST(CountText, HandWorkedTexts) {
   EXPECT_EQ(DeriveFigures(TextCounts{7, 0, 1, 0, 0, 0, 0}).averageWord, 0u);  // no division by zero words
 }
 
+// Every scanner this processor has gives what the portable one does, over
+// texts of every kind fed in random chunks (the vector ones take 64 bytes at
+// a time and leave the rest to the portable one), from every class.
+TEST(CountText, EveryPathAsThePortableOne) {
+  const ScanPath initial = ActiveScanPath();
+  std::mt19937 random(1);
+  const std::string alphabets[] = {"a .\n5x!\t\x80", "aaaa .\n", "Zz09.. \n\n  \x01\xFF"};
+  for (int round = 0; round < 3000; ++round) {
+    std::string text(random() % 700, '\0');
+    const std::string& alphabet = alphabets[round % 4 == 3 ? 0 : round % 3];
+    for (char& c : text) c = round % 4 == 3 ? static_cast<char>(random()) : alphabet[random() % alphabet.size()];
+    const auto start = static_cast<CharClass>(round % 6);
+    std::string expected;
+    for (int path = 0; path < kScanPathCount; ++path) {
+      if (!SelectScanPath(static_cast<ScanPath>(path))) continue;
+      TextCounts counts;
+      CharClass end = start;
+      for (size_t at = 0, take = 0; at < text.size(); at += take) {
+        take = std::min<size_t>(text.size() - at, random() % 300 + 1);
+        CountText(Bytes(text) + at, take, counts, end);
+      }
+      const std::string got = Figures(counts, DeriveFigures(counts)) + " " + std::to_string(static_cast<int>(end));
+      if (path == 0) expected = got;
+      ASSERT_EQ(got, expected) << "path " << path << ", round " << round;
+    }
+  }
+  // Long runs of one byte take every counter past the limits of its parts.
+  std::string runs;
+  for (char c : {'5', '\n', '!', ' ', 'a'}) runs += std::string(70'000, c);
+  for (int path = 0; path < kScanPathCount; ++path) {
+    if (!SelectScanPath(static_cast<ScanPath>(path))) continue;
+    EXPECT_EQ(Count(runs, false), " 70000 2 70001 0 70000 70000 70000 280000 35000 0 5") << "path " << path;
+  }
+  EXPECT_FALSE(SelectScanPath(static_cast<ScanPath>(kScanPathCount)));
+  EXPECT_TRUE(SelectScanPath(initial) && ActiveScanPath() == initial);
+}
+
 // One head per row, ending where the row's range ends, several in lower case;
 // no shorter head reaches the row, whatever follows it, nor does a zero byte.
 TEST(IdentifyType, EachRowFromItsOwnHead) {
@@ -124,7 +163,8 @@ TEST(TextEncoding, WritersAndUtf8) {
       {WriteJsonWindows1252, "\x80\x81\x9F\xA0\xE9", "\xE2\x82\xAC\xC2\x81\xC5\xB8\xC2\xA0\xC3\xA9"},
       {WriteJsonUtf8OrWindows1252, "a\"\xC2\x80\xF4\x8F\xBF\xBF\xE9", "a\\\"\xC2\x80\xF4\x8F\xBF\xBF\xC3\xA9"},
       {WriteJsonUtf8OrWindows1252, "\xED\xA0\x80\n", "\xC3\xAD\xC2\xA0\xE2\x82\xAC\\n"},  // a surrogate, byte by byte
-      {WriteConsoleWindows1252, "a\r\nb\tc \x1B\x7F\x81\x9F~", "a\nb\tc \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xC5\xB8~"},
+      {WriteConsoleWindows1252, "a\r\nb\tc \x1B\x7F\x81\x9F\xA0~",
+       "a\nb\tc \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xC5\xB8\xC2\xA0~"},
   };
   for (const auto& [write, in, out] : rows) EXPECT_EQ(Written([&](FILE* f) { write(f, in.data(), in.size()); }), out);
   // The count ends a sequence even when the rest of it follows in memory.
@@ -144,6 +184,25 @@ TEST(TextEncoding, WritersAndUtf8) {
   for (const std::string invalid : {"\x80", "\xC3\x41", "\xE2\x82", "\xC1\xBF", "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF",
                                     "\xED\xA0\x80", "\xED\xBF\xBF", "\xF4\x90\x80\x80", "\xF8\x88\x80\x80\x80"})
     EXPECT_EQ(Utf8SequenceLength(Bytes(invalid), invalid.size()), 0u) << invalid;
+}
+
+// A read takes what is there: past the end the rest, then nothing. A read or
+// a length that fails says so at once.
+TEST(FileRead, PastTheEndAndFailing) {
+  const fs::path path = fs::temp_directory_path() / ("quorvane_read_" + std::to_string(std::random_device{}()));
+  std::ofstream{path} << "0123456789";
+  FileHandle file;
+  FileError error = FileError::None;
+  ASSERT_TRUE(FileOpenExclusive(path.string().c_str(), file, error));
+  std::array<uint8_t, 100> buffer{};
+  EXPECT_EQ(FileRead(file, buffer.data(), 100), 10u);
+  EXPECT_EQ(FileRead(file, buffer.data(), 100), 0u);
+  EXPECT_TRUE(FileRewind(file) && FileRead(file, buffer.data() + 10, 4) == 4);
+  EXPECT_EQ(std::string(buffer.begin(), buffer.begin() + 15), "01234567890123"s + '\0');
+  FileClose(file);
+  fs::remove(path);
+  uint64_t length = 7;
+  EXPECT_TRUE(FileRead(FileHandle{}, buffer.data(), 100) == 0 && !FileLength(FileHandle{}, length) && length == 7);
 }
 
 // File after file through one work buffer, which starts full of stale bytes:

@@ -1,0 +1,70 @@
+// The block scanner for every x86 and x64 processor: 16 bytes a compare.
+#include <emmintrin.h>
+
+#include "text_scan_blocks.h"
+#include "text_scan_paths.h"
+
+namespace {
+
+// Signed compares only: a byte is in [low, low + count) when, moved so that
+// low becomes -128, it lies below -128 + count.
+__m128i InRange(__m128i v, int low, int count) {
+  return _mm_cmplt_epi8(_mm_add_epi8(v, _mm_set1_epi8(static_cast<char>(0x80 - low))),
+                        _mm_set1_epi8(static_cast<char>(-128 + count)));
+}
+
+uint64_t Bits(__m128i mask, int at) {
+  return static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(mask))) << at;
+}
+
+struct Sse2 {
+  struct Counters {
+    __m128i lines, digits, symbols;
+  };
+  // Each quarter of a block adds at most one to a byte counter.
+  static constexpr size_t kBlocksPerDrain = 63;
+
+  static void Part(const uint8_t* bytes, int at, Counters& c, BlockBits& b) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
+    const __m128i lineFeeds = _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'));
+    const __m128i spaces = _mm_cmpeq_epi8(v, _mm_set1_epi8(' '));
+    const __m128i periods = _mm_cmpeq_epi8(v, _mm_set1_epi8('.'));
+    const __m128i digits = InRange(v, '0', 10);
+    const __m128i letters = InRange(_mm_or_si128(v, _mm_set1_epi8(0x20)), 'a', 26);
+    const __m128i alphanumeric = _mm_or_si128(digits, letters);
+    c.lines = _mm_sub_epi8(c.lines, lineFeeds);
+    c.digits = _mm_sub_epi8(c.digits, digits);
+    c.symbols = _mm_sub_epi8(c.symbols, _mm_andnot_si128(alphanumeric, InRange(v, 0x21, 94)));
+    b.classifying |= Bits(_mm_or_si128(_mm_or_si128(lineFeeds, spaces), _mm_or_si128(periods, alphanumeric)), at);
+    b.spaces |= Bits(spaces, at);
+    b.letters |= Bits(letters, at);
+    b.periods |= Bits(periods, at);
+  }
+
+  static BlockBits Classify(const uint8_t* bytes, Counters& c) {
+    BlockBits b{};
+    Part(bytes, 0, c, b);
+    Part(bytes, 16, c, b);
+    Part(bytes, 32, c, b);
+    Part(bytes, 48, c, b);
+    return b;
+  }
+
+  static uint64_t Sum(__m128i counters) {
+    alignas(16) uint64_t halves[2];
+    _mm_store_si128(reinterpret_cast<__m128i*>(halves), _mm_sad_epu8(counters, _mm_setzero_si128()));
+    return halves[0] + halves[1];
+  }
+
+  static void Drain(const Counters& c, uint64_t* totals) {
+    totals[kLines] += Sum(c.lines);
+    totals[kDigits] += Sum(c.digits);
+    totals[kSymbols] += Sum(c.symbols);
+  }
+};
+
+}  // namespace
+
+size_t ScanBlocksSse2(const uint8_t* bytes, size_t byteCount, TextCounts& counts, CharClass& charClass) {
+  return ScanBlocks<Sse2>(bytes, byteCount, counts, charClass);
+}
