@@ -95,8 +95,10 @@ bool ScanPathAvailable(ScanPath path) {
 #if QUORVANE_X86_SCANNERS
   __builtin_cpu_init();
   if (path == ScanPath::Sse2) return __builtin_cpu_supports("sse2");
-  // Every processor with AVX2 has POPCNT, which that scanner is built with.
-  if (path == ScanPath::Avx2) return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
+  // That scanner is also built with POPCNT and BMI1, which every processor
+  // with AVX2 has; asked all the same.
+  if (path == ScanPath::Avx2)
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt") && __builtin_cpu_supports("bmi");
 #endif
   return path == ScanPath::Portable;
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "analyse_file.h"
 #include "console.h"
@@ -17,9 +18,6 @@ constexpr const char* kUsage = "usage: quorvane-cli [--json] FILE...\n";
 constexpr const char* kVersion = "quorvane-cli " QUORVANE_VERSION_TEXT "\n";
 
 enum ExitStatus { kExitOk = 0, kExitFileFailed = 1, kExitUsage = 2 };
-
-// Kept out of the stack: the result holds the 50,000-byte preview.
-AnalysisResult g_result;
 
 void PrintHelp() {
   fputs(kUsage, stdout);
@@ -112,30 +110,35 @@ int main(int argc, char** argv) {
 
   PrepareConsole();
 
+  // Both on the heap: the result holds the 50,000-byte preview, which as a
+  // static with its initial values would be stored in the executable.
   auto* workBuffer = static_cast<uint8_t*>(calloc(kWorkBufferSize, 1));
-  if (workBuffer == nullptr) {
+  void* resultMemory = malloc(sizeof(AnalysisResult));
+  if (workBuffer == nullptr || resultMemory == nullptr) {
     fputs("quorvane-cli: out of memory\n", stderr);
     return kExitFileFailed;
   }
 
+  AnalysisResult& result = *new (resultMemory) AnalysisResult();
   int status = kExitOk;
   bool reported = false;  // text reports are separated by an empty line
   for (int i = first; i < argc; ++i) {
     FileError error = FileError::None;
-    if (!AnalyseFile(argv[i], workBuffer, g_result, &error)) {
+    if (!AnalyseFile(argv[i], workBuffer, result, &error)) {
       fflush(stdout);
       fprintf(stderr, "quorvane-cli: %s: %s\n", argv[i], DescribeFileError(error));
       status = kExitFileFailed;
       continue;
     }
     if (json) {
-      PrintJson(g_result);
+      PrintJson(result);
     } else {
       if (reported) fputc('\n', stdout);
-      PrintText(g_result);
+      PrintText(result);
       reported = true;
     }
   }
+  free(resultMemory);
   free(workBuffer);
 
   if (fflush(stdout) != 0 || ferror(stdout)) {

@@ -1,6 +1,8 @@
 // Quorvane.exe: start-up, the message loop and the exit.
 #include <windows.h>
 
+#include <new>
+
 #include "app_state.h"
 #include "command_line.h"
 #include "main_window.h"
@@ -27,9 +29,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (window == nullptr) ExitProcess(1);
   SetupDirectories(g_directories);
 
+  // Both on the heap: the result holds the 50,000-byte preview, which as a
+  // static with its initial values would be stored in the executable.
   auto* workBuffer = static_cast<uint8_t*>(GlobalAlloc(GPTR, kWorkBufferSize));
-  if (workBuffer == nullptr) ExitProcess(1);
-  SetMainWorkBuffer(workBuffer);
+  void* resultMemory = GlobalAlloc(GPTR, sizeof(AnalysisResult));
+  if (workBuffer == nullptr || resultMemory == nullptr) ExitProcess(1);
+  SetMainAnalysis(workBuffer, new (resultMemory) AnalysisResult());
 
   ShowWindow(window, SW_SHOWNORMAL);
   SetDlgItemTextA(window, IDC_MAIN_PATH, "Drag file into window!");
@@ -44,6 +49,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     DispatchMessageA(&message);
   }
 
+  GlobalFree(resultMemory);
   GlobalFree(workBuffer);
   ExitProcess(0);
 }

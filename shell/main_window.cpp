@@ -11,8 +11,7 @@
 namespace {
 
 uint8_t* g_workBuffer = nullptr;
-// Kept out of the stack: a result holds the 50,000-byte preview.
-AnalysisResult g_result;
+AnalysisResult* g_result = nullptr;
 
 void OnDropFiles(HWND window, HDROP drop) {
   // While a modal dialog disables the window, a drop is input like any other:
@@ -66,10 +65,13 @@ HWND CreateMainWindow(HINSTANCE instance) {
   return CreateDialogParamA(instance, "MainDialog", nullptr, nullptr, 0);
 }
 
-void SetMainWorkBuffer(uint8_t* workBuffer) { g_workBuffer = workBuffer; }
+void SetMainAnalysis(uint8_t* workBuffer, AnalysisResult* result) {
+  g_workBuffer = workBuffer;
+  g_result = result;
+}
 
 void AnalyseAndShow(HWND window, const char* path) {
-  if (AnalyseFile(path, g_workBuffer, g_result)) ShowResult(window, g_result);
+  if (AnalyseFile(path, g_workBuffer, *g_result)) ShowResult(window, *g_result);
 }
 
 void ShowGroupedNumber(HWND window, int fieldId, int32_t value) {

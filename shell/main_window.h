@@ -15,8 +15,9 @@ bool RegisterMainWindowClass(HINSTANCE instance);
 // Creates the hidden main window from its template, or returns null.
 HWND CreateMainWindow(HINSTANCE instance);
 
-// The WorkBuffer every analysis of the main window reads into.
-void SetMainWorkBuffer(uint8_t* workBuffer);
+// The WorkBuffer every analysis of the main window reads into, and the result
+// it fills.
+void SetMainAnalysis(uint8_t* workBuffer, AnalysisResult* result);
 
 // Analyses path and shows the result; a file that cannot be opened changes
 // nothing.

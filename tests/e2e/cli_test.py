@@ -6,6 +6,7 @@ usage: cli_test.py --exe PATH --tmpdir DIR [--runner "CMD ARGS"] [unittest argum
 """
 import argparse
 import json
+import os
 import shlex
 import subprocess
 import sys
@@ -30,9 +31,10 @@ OPTIONS, REST = PARSER.parse_known_args()
 EXE, RUNNER, WORK = Path(OPTIONS.exe).resolve(), shlex.split(OPTIONS.runner), Path(OPTIONS.tmpdir)
 
 
-def run(*args):
+def run(*args, scan_path=None):
+    env = dict(os.environ, QUORVANE_SCAN_PATH=scan_path) if scan_path else None
     done = subprocess.run([*RUNNER, EXE, *map(str, args)], cwd=WORK, stdin=subprocess.DEVNULL, capture_output=True,
-                          timeout=120)
+                          timeout=120, env=env)
     # A Windows build ends its lines with CR LF; the program never writes a bare CR.
     return done.returncode, done.stdout.decode().replace("\r\n", "\n"), done.stderr.decode().splitlines()
 
@@ -51,6 +53,13 @@ class Cli(unittest.TestCase):
         first, second = map(json.loads, out.splitlines())
         self.assertEqual(first, dict(SAMPLE_RESULT, path=sample))
         self.assertEqual((second["path"], second["type"], second["size"]), (gif, "Graphic Interchange Format", 1500))
+
+    def test_every_scanner_gives_the_same_figures(self):
+        # Each forced in turn; one this processor lacks falls back to the fastest it has.
+        path = make("long.txt", SAMPLE * 100 + bytes(range(256)))
+        results = {name: run("--json", path, scan_path=name)[:2] for name in ("portable", "sse2", "avx2", "bogus")}
+        self.assertEqual(set(results.values()), {run("--json", path)[:2]})
+        self.assertIn('"letters":1952,', results["portable"][1])
 
     def test_text_reports_grouped_and_separated(self):
         status, out, errors = run(make("s.txt", SAMPLE), make("big.txt", b"y" * 1500))
