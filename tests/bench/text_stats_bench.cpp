@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -35,16 +36,14 @@ void Scan(benchmark::State& state, bool prose, ScanPath path) {
 }
 
 // The file stays in the page cache between runs, as a file just saved does.
-const std::string& BigFile() {
-  static const std::string path = [] {
-    const std::string name = P_tmpdir "/quorvane_bench_50MB.txt";
+const char* BigFile() {
+  static const std::string path = P_tmpdir "/quorvane_bench_50MB.txt";
+  static const bool made = [] {
     const std::vector<uint8_t> bytes = Sample(true, kStatisticsLimit);
-    FILE* file = fopen(name.c_str(), "wb");
-    fwrite(bytes.data(), 1, bytes.size(), file);
-    fclose(file);
-    return name;
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), kStatisticsLimit);
+    return true;
   }();
-  return path;
+  return made ? path.c_str() : nullptr;
 }
 
 void Analyse(benchmark::State& state) {
@@ -52,14 +51,14 @@ void Analyse(benchmark::State& state) {
   }
   std::vector<uint8_t> buffer(kWorkBufferSize);
   AnalysisResult result;
-  const char* path = BigFile().c_str();
+  const char* path = BigFile();
   for (auto _ : state) benchmark::DoNotOptimize(AnalyseFile(path, buffer.data(), result));
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kStatisticsLimit));
 }
 
 void ReadOnly(benchmark::State& state) {
   std::vector<uint8_t> buffer(kWorkBufferSize);
-  const char* path = BigFile().c_str();
+  const char* path = BigFile();
   for (auto _ : state) {
     FileHandle file;
     FileError error = FileError::None;

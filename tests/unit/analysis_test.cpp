@@ -34,13 +34,16 @@ std::string Figures(const TextCounts& c, const DerivedFigures& d) {
   return text;
 }
 
-// Those and the end class of text fed in one pass, or split byte by byte,
-// which must make no difference.
-std::string Count(const std::string& text, bool split) {
+// Those and the end class of text fed from start in chunks of step bytes, or
+// of random sizes up to step: the chunks must make no difference.
+std::string Count(const std::string& text, size_t step, CharClass start = CharClass::None,
+                  std::mt19937* random = nullptr) {
   TextCounts c;
-  CharClass end = CharClass::None;
-  for (size_t at = 0; at < text.size(); at += split ? 1 : text.size())
-    CountText(Bytes(text) + at, split ? 1 : text.size(), c, end);
+  CharClass end = start;
+  for (size_t at = 0, take = 0; at < text.size(); at += take) {
+    take = std::min(text.size() - at, random != nullptr ? (*random)() % step + 1 : step);
+    CountText(Bytes(text) + at, take, c, end);
+  }
   return Figures(c, DeriveFigures(c)) + " " + std::to_string(static_cast<int>(end));
 }
 
@@ -62,44 +65,33 @@ TEST(CountText, HandWorkedTexts) {
       // clang-format on
   };
   for (const auto& [text, expected] : rows) {
-    EXPECT_EQ(Count(text, false), expected) << text;
-    EXPECT_EQ(Count(text, true), expected) << text;
+    EXPECT_EQ(Count(text, text.size()), expected) << text;
+    EXPECT_EQ(Count(text, 1), expected) << text;
   }
   EXPECT_EQ(DeriveFigures(TextCounts{7, 0, 1, 0, 0, 0, 0}).averageWord, 0u);  // no division by zero words
 }
 
 // Every scanner this processor has gives what the portable one does, over
 // texts of every kind fed in random chunks (the vector ones take 64 bytes at
-// a time and leave the rest to the portable one), from every class.
+// a time and leave the rest to the portable one), from every class; long runs
+// of one byte take each counter past the limits of its parts.
 TEST(CountText, EveryPathAsThePortableOne) {
   const ScanPath initial = ActiveScanPath();
-  std::mt19937 random(1);
   const std::string alphabets[] = {"a .\n5x!\t\x80", "aaaa .\n", "Zz09.. \n\n  \x01\xFF"};
-  for (int round = 0; round < 3000; ++round) {
-    std::string text(random() % 700, '\0');
-    const std::string& alphabet = alphabets[round % 4 == 3 ? 0 : round % 3];
-    for (char& c : text) c = round % 4 == 3 ? static_cast<char>(random()) : alphabet[random() % alphabet.size()];
-    const auto start = static_cast<CharClass>(round % 6);
-    std::string expected;
-    for (int path = 0; path < kScanPathCount; ++path) {
-      if (!SelectScanPath(static_cast<ScanPath>(path))) continue;
-      TextCounts counts;
-      CharClass end = start;
-      for (size_t at = 0, take = 0; at < text.size(); at += take) {
-        take = std::min<size_t>(text.size() - at, random() % 300 + 1);
-        CountText(Bytes(text) + at, take, counts, end);
-      }
-      const std::string got = Figures(counts, DeriveFigures(counts)) + " " + std::to_string(static_cast<int>(end));
-      if (path == 0) expected = got;
-      ASSERT_EQ(got, expected) << "path " << path << ", round " << round;
-    }
-  }
-  // Long runs of one byte take every counter past the limits of its parts.
-  std::string runs;
+  std::string runs, expected[3000];
   for (char c : {'5', '\n', '!', ' ', 'a'}) runs += std::string(70'000, c);
   for (int path = 0; path < kScanPathCount; ++path) {
     if (!SelectScanPath(static_cast<ScanPath>(path))) continue;
-    EXPECT_EQ(Count(runs, false), " 70000 2 70001 0 70000 70000 70000 280000 35000 0 5") << "path " << path;
+    std::mt19937 texts(1), chunks(path);
+    for (int round = 0; round < 3000; ++round) {
+      std::string text(texts() % 700, '\0');
+      const std::string& alphabet = alphabets[round % 3];
+      for (char& c : text) c = round % 4 == 3 ? static_cast<char>(texts()) : alphabet[texts() % alphabet.size()];
+      const std::string got = Count(text, 300, static_cast<CharClass>(round % 6), &chunks);
+      if (path == 0) expected[round] = got;
+      ASSERT_EQ(got, expected[round]) << "path " << path << ", round " << round;
+    }
+    EXPECT_EQ(Count(runs, runs.size()), " 70000 2 70001 0 70000 70000 70000 280000 35000 0 5") << "path " << path;
   }
   EXPECT_FALSE(SelectScanPath(static_cast<ScanPath>(kScanPathCount)));
   EXPECT_TRUE(SelectScanPath(initial) && ActiveScanPath() == initial);

@@ -1,15 +1,12 @@
-// What only the real platform shows: the exclusive open, the things that open
-// like files but are not, and the program's folders on a fixed disk.
+// What only the real platform shows: the exclusive open and the things that
+// open like files but are not. The folders are the window tests' business.
 #include <gtest/gtest.h>
 #include <windows.h>
-// After windows.h, which it builds on.
-#include <shlobj.h>
 
 #include <string>
 #include <vector>
 
 #include "analyse_file.h"
-#include "directories.h"
 
 namespace {
 
@@ -43,22 +40,6 @@ TEST(Platform, ExclusiveOpen) {
   for (const std::string& other : {std::string("NUL"), pipe, std::string(temp)})
     EXPECT_EQ(refusal(other), FileError::NotAFile) << other;
   CloseHandle(server);
-}
-
-// This test program is not called Quorvane.exe: its folder is found all the
-// same. Both data levels exist afterwards, and a second start changes nothing.
-TEST(Platform, DirectoriesOnAFixedDisk) {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  const std::string program(path, strrchr(path, '\\') + 1);
-  SHGetSpecialFolderPathA(nullptr, path, CSIDL_APPDATA, FALSE);
-  Directories first, second;
-  SetupDirectories(first);
-  SetupDirectories(second);
-  EXPECT_EQ(first.program.data(), program);
-  EXPECT_EQ(first.data.data(), std::string(path) + "\\Ormacle\\Quorvane\\");
-  EXPECT_TRUE(!CreateDirectoryA(first.data.data(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
-  EXPECT_TRUE(second.program == first.program && second.data == first.data);
 }
 
 }  // namespace
