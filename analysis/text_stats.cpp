@@ -10,29 +10,45 @@
 namespace {
 
 // Each byte's tallies as 8-bit lanes of one word, so that a run of bytes is
-// counted by adding words, and in the top lane the class the byte sets (0 when
-// it keeps the class). The counters stay in registers and the class update
-// does not wait on a table lookup that depends on the class.
-constexpr int kLetterLane = 32, kWordLane = 40, kSentenceLane = 48, kClassLane = 56;
+// counted by adding words; the counters stay in registers.
+constexpr int kLetterLane = 32, kWordLane = 40, kSentenceLane = 48;
 constexpr size_t kLaneLimit = 255;
 
 constexpr uint64_t Lane(int lane) { return uint64_t{1} << lane; }
 
-constexpr uint64_t MakeEntry(uint8_t b) {
-  const auto sets = [](CharClass c) { return static_cast<uint64_t>(c) << kClassLane; };
-  if (b == 0x0A) return Lane(8) | sets(CharClass::Newline);
-  if (b == 0x20) return Lane(16) | sets(CharClass::Space);
-  if (b == 0x2E) return Lane(0) | sets(CharClass::Period);
-  if (b >= 0x30 && b <= 0x39) return Lane(24) | sets(CharClass::Digit);
-  if ((b >= 0x41 && b <= 0x5A) || (b >= 0x61 && b <= 0x7A)) return Lane(kLetterLane) | sets(CharClass::Letter);
-  return b >= 0x21 && b <= 0x7E ? Lane(0) : 0;  // a symbol, or nothing
+// What a byte means to the class, in one word: the class it sets in the low
+// byte (0 when it keeps the class); a trigger in the words or sentences lane
+// when it completes one after the right class; one bit above that trigger
+// when it is that right class. The scanner keeps the word of the last byte
+// that set the class, so the class update waits on no lookup that depends on
+// the class: a shift and an AND find the events.
+constexpr uint64_t kTriggers = Lane(kWordLane) | Lane(kSentenceLane);
+
+struct ByteMeaning {
+  uint64_t tallies, meta;
+};
+
+constexpr ByteMeaning Mean(uint8_t b) {
+  const auto sets = [](CharClass c) { return static_cast<uint64_t>(c); };
+  if (b == 0x0A) return {Lane(8), sets(CharClass::Newline)};
+  if (b == 0x20) return {Lane(16), sets(CharClass::Space) | Lane(kWordLane + 1)};
+  if (b == 0x2E) return {Lane(0), sets(CharClass::Period) | Lane(kSentenceLane)};
+  if (b >= 0x30 && b <= 0x39) return {Lane(24), sets(CharClass::Digit)};
+  if ((b >= 0x41 && b <= 0x5A) || (b >= 0x61 && b <= 0x7A))
+    return {Lane(kLetterLane), sets(CharClass::Letter) | Lane(kWordLane) | Lane(kSentenceLane + 1)};
+  return {b >= 0x21 && b <= 0x7E ? Lane(0) : 0, 0};  // a symbol, or nothing
 }
 
-constexpr auto kEntries = [] {
-  std::array<uint64_t, 256> entries{};
-  for (int b = 0; b < 256; ++b) entries[b] = MakeEntry(static_cast<uint8_t>(b));
-  return entries;
-}();
+template <int kPart>
+constexpr std::array<uint64_t, 256> MakeTable() {
+  std::array<uint64_t, 256> table{};
+  for (int b = 0; b < 256; ++b)
+    table[b] = kPart == 0 ? Mean(static_cast<uint8_t>(b)).tallies : Mean(static_cast<uint8_t>(b)).meta;
+  return table;
+}
+
+constexpr auto kTallies = MakeTable<0>();
+constexpr auto kMeta = MakeTable<1>();
 
 uint32_t LaneValue(uint64_t packed, int lane) { return static_cast<uint32_t>((packed >> lane) & 0xFF); }
 
@@ -65,20 +81,16 @@ BlockScanner g_scanner = ScannerOf(g_path);
 }  // namespace
 
 void CountTextPortable(const uint8_t* bytes, size_t byteCount, TextCounts& counts, CharClass& charClass) {
-  auto state = static_cast<uint64_t>(charClass);
-  constexpr auto kSpace = static_cast<uint64_t>(CharClass::Space);
-  constexpr auto kPeriod = static_cast<uint64_t>(CharClass::Period);
-  constexpr auto kLetter = static_cast<uint64_t>(CharClass::Letter);
+  // The word of a byte of the class carried in.
+  const uint8_t representative[] = {0, '\n', ' ', '.', '0', 'a'};
+  uint64_t state = kMeta[representative[static_cast<int>(charClass)]];
   for (size_t i = 0; i < byteCount;) {
     const size_t end = i + std::min(byteCount - i, kLaneLimit);
-    uint64_t packed = 0;  // the top lane holds the classes' sum, never read
+    uint64_t packed = 0;
     for (; i < end; ++i) {
-      const uint64_t entry = kEntries[bytes[i]];
-      const uint64_t sets = entry >> kClassLane;
-      const uint64_t word = static_cast<uint64_t>(sets == kLetter) & static_cast<uint64_t>(state == kSpace);
-      const uint64_t sentence = static_cast<uint64_t>(sets == kPeriod) & static_cast<uint64_t>(state == kLetter);
-      packed += entry + (word << kWordLane) + (sentence << kSentenceLane);
-      state = sets != 0 ? sets : state;
+      const uint64_t meta = kMeta[bytes[i]];
+      packed += kTallies[bytes[i]] + (meta & (state >> 1) & kTriggers);
+      state = (meta & 0xFF) != 0 ? meta : state;
     }
     counts.symbols += LaneValue(packed, 0);
     counts.lines += LaneValue(packed, 8);
@@ -88,7 +100,7 @@ void CountTextPortable(const uint8_t* bytes, size_t byteCount, TextCounts& count
     counts.words += LaneValue(packed, kWordLane);
     counts.sentences += LaneValue(packed, kSentenceLane);
   }
-  charClass = static_cast<CharClass>(state);
+  charClass = static_cast<CharClass>(state & 0xFF);
 }
 
 bool ScanPathAvailable(ScanPath path) {
