@@ -109,6 +109,10 @@ int main(int argc, char** argv) {
   if (first >= argc) return UsageError("no file named", "");
 
   PrepareConsole();
+  // A console or NUL would take every character in a write of its own; each
+  // report goes out in one piece instead.
+  static char outBuffer[1 << 18];
+  setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
 
   // Both on the heap: the result holds the 50,000-byte preview, which as a
   // static with its initial values would be stored in the executable.
@@ -137,6 +141,7 @@ int main(int argc, char** argv) {
       PrintText(result);
       reported = true;
     }
+    fflush(stdout);
   }
   free(resultMemory);
   free(workBuffer);

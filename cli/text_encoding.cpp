@@ -28,6 +28,18 @@ void WriteJsonCodePoint(FILE* out, uint32_t codePoint) {
   WriteUtf8(out, codePoint);
 }
 
+// Printable ASCII goes out as it is, a run in one write: most text is made of it.
+bool IsJsonPlain(uint8_t byte) { return byte >= 0x20 && byte < 0x7F && byte != '"' && byte != '\\'; }
+
+bool IsConsolePlain(uint8_t byte) { return (byte >= 0x20 && byte < 0x7F) || byte == '\n' || byte == '\t'; }
+
+size_t WritePlainRun(FILE* out, const char* bytes, size_t byteCount, bool (*plain)(uint8_t)) {
+  size_t length = 0;
+  while (length < byteCount && plain(static_cast<uint8_t>(bytes[length]))) ++length;
+  fwrite(bytes, 1, length, out);
+  return length;
+}
+
 }  // namespace
 
 uint32_t DecodeWindows1252(uint8_t byte) {
@@ -55,7 +67,8 @@ void WriteUtf8(FILE* out, uint32_t codePoint) {
 
 void WriteJsonWindows1252(FILE* out, const char* bytes, size_t byteCount) {
   for (size_t i = 0; i < byteCount; ++i) {
-    WriteJsonCodePoint(out, DecodeWindows1252(static_cast<uint8_t>(bytes[i])));
+    i += WritePlainRun(out, bytes + i, byteCount - i, IsJsonPlain);
+    if (i < byteCount) WriteJsonCodePoint(out, DecodeWindows1252(static_cast<uint8_t>(bytes[i])));
   }
 }
 
@@ -88,6 +101,8 @@ void WriteJsonUtf8OrWindows1252(FILE* out, const char* bytes, size_t byteCount) 
   const auto* data = reinterpret_cast<const uint8_t*>(bytes);
   size_t i = 0;
   while (i < byteCount) {
+    i += WritePlainRun(out, bytes + i, byteCount - i, IsJsonPlain);
+    if (i == byteCount) break;
     const size_t length = Utf8SequenceLength(data + i, byteCount - i);
     if (length <= 1) {
       WriteJsonCodePoint(out, DecodeWindows1252(data[i]));
@@ -101,6 +116,8 @@ void WriteJsonUtf8OrWindows1252(FILE* out, const char* bytes, size_t byteCount) 
 
 void WriteConsoleWindows1252(FILE* out, const char* bytes, size_t byteCount) {
   for (size_t i = 0; i < byteCount; ++i) {
+    i += WritePlainRun(out, bytes + i, byteCount - i, IsConsolePlain);
+    if (i == byteCount) break;
     const uint32_t codePoint = DecodeWindows1252(static_cast<uint8_t>(bytes[i]));
     if (codePoint == '\r') continue;
     const bool control =

@@ -2,6 +2,10 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+#include <array>
+#include <cstring>
+
 #include "about_dialog.h"
 #include "app_state.h"
 #include "grouped_number.h"
@@ -78,13 +82,45 @@ void ShowGroupedNumber(HWND window, int fieldId, int32_t value) {
   SetDlgItemTextA(window, fieldId, FormatGrouped(value).data());
 }
 
+namespace {
+
+// The same text as SetWindowText, in pieces added at the end: an edit field
+// may wrap a long paragraph again from its start for every line it breaks,
+// while an addition rewraps only from the line it starts in. A piece never
+// ends inside a double-byte character or between the two bytes of a line end.
+void ShowPreview(HWND field, const char* text, uint32_t length) {
+  constexpr uint32_t kPiece = 8192;
+  SendMessageA(field, WM_SETREDRAW, FALSE, 0);
+  SendMessageA(field, EM_SETLIMITTEXT, kHeadLimit, 0);
+  SetWindowTextA(field, "");
+  std::array<char, kPiece + 2> piece{};
+  for (uint32_t at = 0; at < length;) {
+    uint32_t end = at;
+    while (end < length && end - at < kPiece) end += IsDBCSLeadByte(static_cast<BYTE>(text[end])) ? 2 : 1;
+    if (end < length && text[end - 1] == '\r' && text[end] == '\n') ++end;
+    end = std::min(end, length);
+    memcpy(piece.data(), text + at, end - at);
+    piece[end - at] = '\0';
+    SendMessageA(field, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(piece.data()));
+    at = end;
+  }
+  // Shown from its start, as SetWindowText leaves it.
+  SendMessageA(field, EM_SETSEL, 0, 0);
+  SendMessageA(field, EM_SCROLLCARET, 0, 0);
+  SendMessageA(field, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(field, nullptr, TRUE);
+}
+
+}  // namespace
+
 void ShowResult(HWND window, const AnalysisResult& result) {
   SetDlgItemTextA(window, IDC_MAIN_PATH, result.path.data());
   SetDlgItemTextA(window, IDC_MAIN_TYPE, result.typeDescription);
   SetDlgItemTextA(window, IDC_MAIN_SIZE, FormatGroupedSize(result.size).data());
   // An empty file has no preview: clear the field rather than leave the
   // previous file's head in it.
-  SetDlgItemTextA(window, IDC_MAIN_PREVIEW, result.contentRead ? result.preview.data() : "");
+  ShowPreview(GetDlgItem(window, IDC_MAIN_PREVIEW), result.contentRead ? result.preview.data() : "",
+              result.contentRead ? result.previewLength : 0);
   // The statistics stay within 50,000,001, far inside the signed range.
   const TextCounts& counts = result.counts;
   ShowGroupedNumber(window, IDC_MAIN_SYMBOLS, static_cast<int32_t>(counts.symbols));
