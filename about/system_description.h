@@ -16,15 +16,15 @@ constexpr uint16_t kSuitePersonal = 0x200;  // a home edition
 
 // What the platform tells about its version, filled by hand in tests.
 struct VersionRecord {
-  uint32_t platformId = 0;
-  uint32_t major = 0;
-  uint32_t minor = 0;
+  uint32_t platformId{};
+  uint32_t major{};
+  uint32_t minor{};
   std::array<char, 128> servicePack{};  // empty when there is none
-  uint8_t productType = 0;              // only in the extended record
-  uint16_t suiteMask = 0;               // only in the extended record
-  bool extended = false;                // the extended record was obtained
-  int tablet = 0;                       // non-zero on a Tablet PC edition
-  int mediaCentre = 0;                  // non-zero on a Media Center edition
+  uint8_t productType{};                // only in the extended record
+  uint16_t suiteMask{};                 // only in the extended record
+  bool extended{};                      // the extended record was obtained
+  int tablet{};                         // non-zero on a Tablet PC edition
+  int mediaCentre{};                    // non-zero on a Media Center edition
 };
 
 // Names the version the record describes; the result always fits.

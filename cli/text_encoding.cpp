@@ -101,16 +101,15 @@ void WriteJsonUtf8OrWindows1252(FILE* out, const char* bytes, size_t byteCount) 
   const auto* data = reinterpret_cast<const uint8_t*>(bytes);
   size_t i = 0;
   while (i < byteCount) {
-    i += WritePlainRun(out, bytes + i, byteCount - i, IsJsonPlain);
-    if (i == byteCount) break;
-    const size_t length = Utf8SequenceLength(data + i, byteCount - i);
-    if (length <= 1) {
-      WriteJsonCodePoint(out, DecodeWindows1252(data[i]));
-      ++i;
-    } else {
-      fwrite(data + i, 1, length, out);
-      i += length;
+    // Plain ASCII and whole UTF-8 sequences go out as they are, a run in one write.
+    size_t end = i;
+    for (size_t length = 1; end < byteCount; end += length) {
+      length = IsJsonPlain(data[end]) ? 1 : Utf8SequenceLength(data + end, byteCount - end);
+      if (length == 0 || (length == 1 && !IsJsonPlain(data[end]))) break;
     }
+    fwrite(data + i, 1, end - i, out);
+    i = end;
+    if (i < byteCount) WriteJsonCodePoint(out, DecodeWindows1252(data[i++]));
   }
 }
 
