@@ -36,7 +36,7 @@ bool AnalyseFile(const char* path, uint8_t* workBuffer, AnalysisResult& result, 
   FileHandle file;
   FileError openError = FileError::None;
   if (!FileOpenExclusive(path, file, openError)) return Fail(openError, error);
-  uint64_t length = 0;
+  uint64_t length{};
   if (!FileLength(file, length)) {
     FileClose(file);
     return Fail(FileError::Other, error);

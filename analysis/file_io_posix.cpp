@@ -37,7 +37,7 @@ bool FileOpenExclusive(const char* path, FileHandle& file, FileError& error) {
     return false;
   }
   const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) {
+  if (fd == -1) {
     error = ErrorFromErrno(errno);
     return false;
   }

@@ -19,8 +19,9 @@ struct BlockBits {
 };
 
 // The tallies scanners keep in vector byte counters; spaces and letters are
-// counted from their masks.
-enum Plain { kLines, kDigits, kSymbols, kPlainCount };
+// counted from their masks, and symbols are the printable bytes (0x21 to
+// 0x7E) that are neither.
+enum Plain { kLines, kDigits, kPrintable, kPlainCount };
 
 // Bit i set when the last classifying byte at or before byte i is one of
 // members, or, with none in the block up to i, when before is 1. Each run of
@@ -39,13 +40,25 @@ inline uint64_t FillForward(uint64_t members, uint64_t classifying, uint64_t bef
 // provides Counters (vector byte counters, zero when made), Classify(bytes,
 // counters) -> BlockBits, Drain(counters, totals) and kBlocksPerDrain, the
 // most blocks before a byte counter could overflow.
+// Blocks without a classifying byte are rare in text: noting them apart keeps
+// the loop free of work for finding the last classifying byte.
+struct EmptyRun {
+  size_t first = 0, end = 0;  // the latest run of empty blocks
+};
+
+[[gnu::noinline]] void NoteEmptyBlock(EmptyRun& run, size_t block) {
+  if (run.end != block) run.first = block;
+  run.end = block + 1;
+}
+
 template <typename Scanner>
 size_t ScanBlocks(const uint8_t* bytes, size_t byteCount, TextCounts& counts, CharClass& charClass) {
   const size_t blocks = byteCount / 64;
   uint64_t totals[kPlainCount] = {};
-  uint64_t spaces = 0, letters = 0, words = 0, sentences = 0, lastClassifying = 0;
+  uint64_t spaces = 0, letters = 0, words = 0, sentences = 0;
   uint64_t afterSpace = charClass == CharClass::Space, afterLetter = charClass == CharClass::Letter;
-  size_t lastBlock = 0;
+  EmptyRun empty;
+  BlockBits final{};
   for (size_t block = 0; block < blocks;) {
     const size_t end = block + (blocks - block < Scanner::kBlocksPerDrain ? blocks - block : Scanner::kBlocksPerDrain);
     typename Scanner::Counters counters{};
@@ -61,8 +74,8 @@ size_t ScanBlocks(const uint8_t* bytes, size_t byteCount, TextCounts& counts, Ch
       letters += static_cast<uint64_t>(__builtin_popcountll(b.letters));
       afterSpace = space >> 63;
       afterLetter = letter >> 63;
-      lastBlock = b.classifying != 0 ? block : lastBlock;
-      lastClassifying = b.classifying != 0 ? b.classifying : lastClassifying;
+      if (__builtin_expect(b.classifying == 0, 0)) NoteEmptyBlock(empty, block);
+      final = b;
     }
     Scanner::Drain(counters, totals);
   }
@@ -70,9 +83,18 @@ size_t ScanBlocks(const uint8_t* bytes, size_t byteCount, TextCounts& counts, Ch
   counts.spaces += static_cast<uint32_t>(spaces);
   counts.digits += static_cast<uint32_t>(totals[kDigits]);
   counts.letters += static_cast<uint32_t>(letters);
-  counts.symbols += static_cast<uint32_t>(totals[kSymbols]);
+  counts.symbols += static_cast<uint32_t>(totals[kPrintable] - letters - totals[kDigits]);
   counts.words += static_cast<uint32_t>(words);
   counts.sentences += static_cast<uint32_t>(sentences);
+  // The last block with a classifying byte: the final one, or the one before
+  // the empty blocks that end the scan, classified again; none before those.
+  size_t lastBlock = blocks - 1;
+  uint64_t lastClassifying = final.classifying;
+  if (blocks != 0 && empty.end == blocks && empty.first != 0) {
+    typename Scanner::Counters unused{};
+    lastBlock = empty.first - 1;
+    lastClassifying = Scanner::Classify(bytes + 64 * lastBlock, unused).classifying;
+  }
   if (lastClassifying != 0) {
     // The one byte that sets the class the blocks end with.
     const uint8_t last = bytes[64 * lastBlock + 63 - static_cast<size_t>(__builtin_clzll(lastClassifying))];

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "text_scan_paths.h"
 
@@ -39,29 +40,25 @@ constexpr ByteMeaning Mean(uint8_t b) {
   return {b >= 0x21 && b <= 0x7E ? Lane(0) : 0, 0};  // a symbol, or nothing
 }
 
-template <int kPart>
-constexpr std::array<uint64_t, 256> MakeTable() {
-  std::array<uint64_t, 256> table{};
-  for (int b = 0; b < 256; ++b)
-    table[b] = kPart == 0 ? Mean(static_cast<uint8_t>(b)).tallies : Mean(static_cast<uint8_t>(b)).meta;
-  return table;
+template <size_t... kBytes>
+constexpr std::array<ByteMeaning, sizeof...(kBytes)> MakeTable(std::index_sequence<kBytes...>) {
+  return {Mean(static_cast<uint8_t>(kBytes))...};
 }
 
-constexpr auto kTallies = MakeTable<0>();
-constexpr auto kMeta = MakeTable<1>();
+constexpr auto kMeanings = MakeTable(std::make_index_sequence<256>());
 
 uint32_t LaneValue(uint64_t packed, int lane) { return static_cast<uint32_t>((packed >> lane) & 0xFF); }
 
 using BlockScanner = size_t (*)(const uint8_t*, size_t, TextCounts&, CharClass&);
 
-BlockScanner ScannerOf(ScanPath path) {
+// By path: the portable scanner has no blocks.
 #if QUORVANE_X86_SCANNERS
-  if (path == ScanPath::Sse2) return ScanBlocksSse2;
-  if (path == ScanPath::Avx2) return ScanBlocksAvx2;
+constexpr BlockScanner kBlockScanners[] = {nullptr, ScanBlocksSse2, ScanBlocksAvx2};
+#else
+constexpr BlockScanner kBlockScanners[] = {nullptr, nullptr, nullptr};
 #endif
-  (void)path;
-  return nullptr;
-}
+
+BlockScanner ScannerOf(ScanPath path) { return kBlockScanners[static_cast<int>(path)]; }
 
 ScanPath InitialPath() {
   ScanPath best = ScanPath::Portable;
@@ -83,13 +80,14 @@ BlockScanner g_scanner = ScannerOf(g_path);
 void CountTextPortable(const uint8_t* bytes, size_t byteCount, TextCounts& counts, CharClass& charClass) {
   // The word of a byte of the class carried in.
   const uint8_t representative[] = {0, '\n', ' ', '.', '0', 'a'};
-  uint64_t state = kMeta[representative[static_cast<int>(charClass)]];
+  uint64_t state = kMeanings[representative[static_cast<int>(charClass)]].meta;
   for (size_t i = 0; i < byteCount;) {
     const size_t end = i + std::min(byteCount - i, kLaneLimit);
     uint64_t packed = 0;
     for (; i < end; ++i) {
-      const uint64_t meta = kMeta[bytes[i]];
-      packed += kTallies[bytes[i]] + (meta & (state >> 1) & kTriggers);
+      const ByteMeaning& meaning = kMeanings[bytes[i]];
+      const uint64_t meta = meaning.meta;
+      packed += meaning.tallies + (meta & (state >> 1) & kTriggers);
       state = (meta & 0xFF) != 0 ? meta : state;
     }
     counts.symbols += LaneValue(packed, 0);

@@ -19,7 +19,7 @@ uint64_t Bits(__m256i mask, int at) {
 
 struct Avx2 {
   struct Counters {
-    __m256i lines, digits, symbols;
+    __m256i lines, digits, printable;
   };
   // Each half of a block adds at most one to a byte counter.
   static constexpr size_t kBlocksPerDrain = 127;
@@ -34,7 +34,7 @@ struct Avx2 {
     const __m256i alphanumeric = _mm256_or_si256(digits, letters);
     c.lines = _mm256_sub_epi8(c.lines, lineFeeds);
     c.digits = _mm256_sub_epi8(c.digits, digits);
-    c.symbols = _mm256_sub_epi8(c.symbols, _mm256_andnot_si256(alphanumeric, InRange(v, 0x21, 94)));
+    c.printable = _mm256_sub_epi8(c.printable, InRange(v, 0x21, 94));
     b.classifying |=
         Bits(_mm256_or_si256(_mm256_or_si256(lineFeeds, spaces), _mm256_or_si256(periods, alphanumeric)), at);
     b.spaces |= Bits(spaces, at);
@@ -49,17 +49,17 @@ struct Avx2 {
     return b;
   }
 
+  // A drain's sums stay far below 2^32, so 32-bit x86 needs no 64-bit extract.
   static uint64_t Sum(__m256i counters) {
-    // Stored rather than extracted: 32-bit x86 has no 64-bit extract.
-    alignas(32) uint64_t quarters[4];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(quarters), _mm256_sad_epu8(counters, _mm256_setzero_si256()));
-    return quarters[0] + quarters[1] + quarters[2] + quarters[3];
+    const __m256i sums = _mm256_sad_epu8(counters, _mm256_setzero_si256());
+    const __m128i pair = _mm_add_epi64(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
+    return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_add_epi64(pair, _mm_unpackhi_epi64(pair, pair))));
   }
 
   static void Drain(const Counters& c, uint64_t* totals) {
     totals[kLines] += Sum(c.lines);
     totals[kDigits] += Sum(c.digits);
-    totals[kSymbols] += Sum(c.symbols);
+    totals[kPrintable] += Sum(c.printable);
   }
 };
 

@@ -92,8 +92,9 @@ class Cli(unittest.TestCase):
             status, out, errors = run(*args)
             self.assertEqual((status, out, errors[-1]), (2, "", "usage: quorvane-cli [--json] FILE..."), args)
         self.assertEqual(run("--version")[:2], (0, "quorvane-cli 1.0.0\n"))
-        status, out, _ = run("--help")
-        self.assertEqual((status, out.splitlines()[0]), (0, "usage: quorvane-cli [--json] FILE..."))
+        for option in ("--help", "-h"):
+            status, out, _ = run(option)
+            self.assertEqual((status, out.splitlines()[0]), (0, "usage: quorvane-cli [--json] FILE..."))
         # "-" alone is a file name, and so is every argument after "--".
         self.assertEqual(run("-")[0::2], (1, ["quorvane-cli: -: no such file"]))
         make("-dashed.txt", SAMPLE)
