@@ -18,10 +18,9 @@ struct BlockBits {
   uint64_t classifying, spaces, letters, periods;
 };
 
-// The tallies scanners keep in vector byte counters; spaces and letters are
-// counted from their masks, and symbols are the printable bytes (0x21 to
-// 0x7E) that are neither.
-enum Plain { kLines, kDigits, kPrintable, kPlainCount };
+// The tallies scanners keep in vector byte counters; symbols are the
+// printable bytes (0x21 to 0x7E) that are neither letters nor digits.
+enum Plain { kLines, kDigits, kPrintable, kSpaces, kLetters, kPlainCount };
 
 // Bit i set when the last classifying byte at or before byte i is one of
 // members, or, with none in the block up to i, when before is 1. Each run of
@@ -55,7 +54,7 @@ template <typename Scanner>
 size_t ScanBlocks(const uint8_t* bytes, size_t byteCount, TextCounts& counts, CharClass& charClass) {
   const size_t blocks = byteCount / 64;
   uint64_t totals[kPlainCount] = {};
-  uint64_t spaces = 0, letters = 0, words = 0, sentences = 0;
+  uint64_t words = 0, sentences = 0;
   uint64_t afterSpace = charClass == CharClass::Space, afterLetter = charClass == CharClass::Letter;
   EmptyRun empty;
   BlockBits final{};
@@ -70,8 +69,6 @@ size_t ScanBlocks(const uint8_t* bytes, size_t byteCount, TextCounts& counts, Ch
       // full stop whose previous one is a letter ends a sentence.
       words += static_cast<uint64_t>(__builtin_popcountll(b.letters & ((space << 1) | afterSpace)));
       sentences += static_cast<uint64_t>(__builtin_popcountll(b.periods & ((letter << 1) | afterLetter)));
-      spaces += static_cast<uint64_t>(__builtin_popcountll(b.spaces));
-      letters += static_cast<uint64_t>(__builtin_popcountll(b.letters));
       afterSpace = space >> 63;
       afterLetter = letter >> 63;
       if (__builtin_expect(b.classifying == 0, 0)) NoteEmptyBlock(empty, block);
@@ -80,10 +77,10 @@ size_t ScanBlocks(const uint8_t* bytes, size_t byteCount, TextCounts& counts, Ch
     Scanner::Drain(counters, totals);
   }
   counts.lines += static_cast<uint32_t>(totals[kLines]);
-  counts.spaces += static_cast<uint32_t>(spaces);
+  counts.spaces += static_cast<uint32_t>(totals[kSpaces]);
   counts.digits += static_cast<uint32_t>(totals[kDigits]);
-  counts.letters += static_cast<uint32_t>(letters);
-  counts.symbols += static_cast<uint32_t>(totals[kPrintable] - letters - totals[kDigits]);
+  counts.letters += static_cast<uint32_t>(totals[kLetters]);
+  counts.symbols += static_cast<uint32_t>(totals[kPrintable] - totals[kLetters] - totals[kDigits]);
   counts.words += static_cast<uint32_t>(words);
   counts.sentences += static_cast<uint32_t>(sentences);
   // The last block with a classifying byte: the final one, or the one before

@@ -19,7 +19,7 @@ uint64_t Bits(__m256i mask, int at) {
 
 struct Avx2 {
   struct Counters {
-    __m256i lines, digits, printable;
+    __m256i lines, digits, printable, spaces, letters;
   };
   // Each half of a block adds at most one to a byte counter.
   static constexpr size_t kBlocksPerDrain = 127;
@@ -35,6 +35,8 @@ struct Avx2 {
     c.lines = _mm256_sub_epi8(c.lines, lineFeeds);
     c.digits = _mm256_sub_epi8(c.digits, digits);
     c.printable = _mm256_sub_epi8(c.printable, InRange(v, 0x21, 94));
+    c.spaces = _mm256_sub_epi8(c.spaces, spaces);
+    c.letters = _mm256_sub_epi8(c.letters, letters);
     b.classifying |=
         Bits(_mm256_or_si256(_mm256_or_si256(lineFeeds, spaces), _mm256_or_si256(periods, alphanumeric)), at);
     b.spaces |= Bits(spaces, at);
@@ -60,6 +62,8 @@ struct Avx2 {
     totals[kLines] += Sum(c.lines);
     totals[kDigits] += Sum(c.digits);
     totals[kPrintable] += Sum(c.printable);
+    totals[kSpaces] += Sum(c.spaces);
+    totals[kLetters] += Sum(c.letters);
   }
 };
 

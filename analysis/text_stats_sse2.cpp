@@ -19,7 +19,7 @@ uint64_t Bits(__m128i mask, int at) {
 
 struct Sse2 {
   struct Counters {
-    __m128i lines, digits, printable;
+    __m128i lines, digits, printable, spaces, letters;
   };
   // Each quarter of a block adds at most one to a byte counter.
   static constexpr size_t kBlocksPerDrain = 63;
@@ -35,6 +35,8 @@ struct Sse2 {
     c.lines = _mm_sub_epi8(c.lines, lineFeeds);
     c.digits = _mm_sub_epi8(c.digits, digits);
     c.printable = _mm_sub_epi8(c.printable, InRange(v, 0x21, 94));
+    c.spaces = _mm_sub_epi8(c.spaces, spaces);
+    c.letters = _mm_sub_epi8(c.letters, letters);
     b.classifying |= Bits(_mm_or_si128(_mm_or_si128(lineFeeds, spaces), _mm_or_si128(periods, alphanumeric)), at);
     b.spaces |= Bits(spaces, at);
     b.letters |= Bits(letters, at);
@@ -60,6 +62,8 @@ struct Sse2 {
     totals[kLines] += Sum(c.lines);
     totals[kDigits] += Sum(c.digits);
     totals[kPrintable] += Sum(c.printable);
+    totals[kSpaces] += Sum(c.spaces);
+    totals[kLetters] += Sum(c.letters);
   }
 };
 
