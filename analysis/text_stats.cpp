@@ -17,35 +17,45 @@ constexpr size_t kLaneLimit = 255;
 
 constexpr uint64_t Lane(int lane) { return uint64_t{1} << lane; }
 
-// What a byte means to the class, in one word: the class it sets in the low
-// byte (0 when it keeps the class); a trigger in the words or sentences lane
-// when it completes one after the right class; one bit above that trigger
-// when it is that right class. The scanner keeps the word of the last byte
-// that set the class, so the class update waits on no lookup that depends on
-// the class: a shift and an AND find the events.
-constexpr uint64_t kTriggers = Lane(kWordLane) | Lane(kSentenceLane);
+// The scanner's state is a word made for the class of the last classifying
+// byte: all tally lanes open, the words lane open after a space, the
+// sentences lane after a letter, and the class in the top lane. A byte's
+// tallies hold a trigger in the words lane for a letter and in the sentences
+// lane for a full stop, and ANDing them with the state closes a trigger the
+// class does not open. The class update is a conditional move of the byte's
+// own state word: it waits on no lookup that depends on the class.
+constexpr uint64_t kTallyLanes = Lane(kWordLane) - 1;
+constexpr int kSetsClassBit = 47;  // in the words lane's top bit, which no tally reaches
+constexpr int kClassLane = 56;
+
+constexpr uint64_t StateOf(CharClass c) {
+  return kTallyLanes | (c == CharClass::Space ? Lane(kWordLane) : 0) |
+         (c == CharClass::Letter ? Lane(kSentenceLane) : 0) | Lane(kSetsClassBit) |
+         static_cast<uint64_t>(c) << kClassLane;
+}
 
 struct ByteMeaning {
-  uint64_t tallies, meta;
+  uint64_t tallies, state;  // state 0 when the byte keeps the class
 };
 
 constexpr ByteMeaning Mean(uint8_t b) {
-  const auto sets = [](CharClass c) { return static_cast<uint64_t>(c); };
-  if (b == 0x0A) return {Lane(8), sets(CharClass::Newline)};
-  if (b == 0x20) return {Lane(16), sets(CharClass::Space) | Lane(kWordLane + 1)};
-  if (b == 0x2E) return {Lane(0), sets(CharClass::Period) | Lane(kSentenceLane)};
-  if (b >= 0x30 && b <= 0x39) return {Lane(24), sets(CharClass::Digit)};
+  if (b == 0x0A) return {Lane(8), StateOf(CharClass::Newline)};
+  if (b == 0x20) return {Lane(16), StateOf(CharClass::Space)};
+  if (b == 0x2E) return {Lane(0) | Lane(kSentenceLane), StateOf(CharClass::Period)};
+  if (b >= 0x30 && b <= 0x39) return {Lane(24), StateOf(CharClass::Digit)};
   if ((b >= 0x41 && b <= 0x5A) || (b >= 0x61 && b <= 0x7A))
-    return {Lane(kLetterLane), sets(CharClass::Letter) | Lane(kWordLane) | Lane(kSentenceLane + 1)};
+    return {Lane(kLetterLane) | Lane(kWordLane), StateOf(CharClass::Letter)};
   return {b >= 0x21 && b <= 0x7E ? Lane(0) : 0, 0};  // a symbol, or nothing
 }
 
-template <size_t... kBytes>
-constexpr std::array<ByteMeaning, sizeof...(kBytes)> MakeTable(std::index_sequence<kBytes...>) {
-  return {Mean(static_cast<uint8_t>(kBytes))...};
+// Each part in a table of its own, so that a byte indexes each directly.
+template <uint64_t ByteMeaning::*kPart, size_t... kBytes>
+constexpr std::array<uint64_t, sizeof...(kBytes)> Column(std::index_sequence<kBytes...>) {
+  return {(Mean(static_cast<uint8_t>(kBytes)).*kPart)...};
 }
 
-constexpr auto kMeanings = MakeTable(std::make_index_sequence<256>());
+constexpr auto kTallies = Column<&ByteMeaning::tallies>(std::make_index_sequence<256>());
+constexpr auto kStates = Column<&ByteMeaning::state>(std::make_index_sequence<256>());
 
 uint32_t LaneValue(uint64_t packed, int lane) { return static_cast<uint32_t>((packed >> lane) & 0xFF); }
 
@@ -78,17 +88,14 @@ BlockScanner g_scanner = ScannerOf(g_path);
 }  // namespace
 
 void CountTextPortable(const uint8_t* bytes, size_t byteCount, TextCounts& counts, CharClass& charClass) {
-  // The word of a byte of the class carried in.
-  const uint8_t representative[] = {0, '\n', ' ', '.', '0', 'a'};
-  uint64_t state = kMeanings[representative[static_cast<int>(charClass)]].meta;
+  uint64_t state = StateOf(charClass);
   for (size_t i = 0; i < byteCount;) {
     const size_t end = i + std::min(byteCount - i, kLaneLimit);
     uint64_t packed = 0;
     for (; i < end; ++i) {
-      const ByteMeaning& meaning = kMeanings[bytes[i]];
-      const uint64_t meta = meaning.meta;
-      packed += meaning.tallies + (meta & (state >> 1) & kTriggers);
-      state = (meta & 0xFF) != 0 ? meta : state;
+      const uint64_t sets = kStates[bytes[i]];
+      packed += kTallies[bytes[i]] & state;
+      state = (sets >> kSetsClassBit) & 1 ? sets : state;
     }
     counts.symbols += LaneValue(packed, 0);
     counts.lines += LaneValue(packed, 8);
@@ -98,7 +105,7 @@ void CountTextPortable(const uint8_t* bytes, size_t byteCount, TextCounts& count
     counts.words += LaneValue(packed, kWordLane);
     counts.sentences += LaneValue(packed, kSentenceLane);
   }
-  charClass = static_cast<CharClass>(state & 0xFF);
+  charClass = static_cast<CharClass>(state >> kClassLane);
 }
 
 bool ScanPathAvailable(ScanPath path) {
