@@ -21,7 +21,7 @@ const SignatureRow kSignatureTable[] = {
     {0, 4, "BRUM", "Brumvex Settings"},
     {0, 1, "[", "INItialisation File"},
     {0, 1, "?", "Win Help"},
-    {0, 0, "", "Unknown"},
+    {.offset = {}, .length = 0, .signature = "", .description = "Unknown"},  // never compared
 };
 
 const size_t kSignatureRowCount = sizeof(kSignatureTable) / sizeof(kSignatureTable[0]) - 1;

@@ -54,8 +54,8 @@ constexpr std::array<uint64_t, sizeof...(kBytes)> Column(std::index_sequence<kBy
   return {(Mean(static_cast<uint8_t>(kBytes)).*kPart)...};
 }
 
-constexpr auto kTallies = Column<&ByteMeaning::tallies>(std::make_index_sequence<256>());
-constexpr auto kStates = Column<&ByteMeaning::state>(std::make_index_sequence<256>());
+constexpr std::array<uint64_t, 256> kTallies = Column<&ByteMeaning::tallies>(std::make_index_sequence<256>());
+constexpr std::array<uint64_t, 256> kStates = Column<&ByteMeaning::state>(std::make_index_sequence<256>());
 
 uint32_t LaneValue(uint64_t packed, int lane) { return static_cast<uint32_t>((packed >> lane) & 0xFF); }
 
@@ -71,9 +71,9 @@ constexpr BlockScanner kBlockScanners[] = {nullptr, nullptr, nullptr};
 BlockScanner ScannerOf(ScanPath path) { return kBlockScanners[static_cast<int>(path)]; }
 
 ScanPath InitialPath() {
-  ScanPath best = ScanPath::Portable;
-  for (int p = kScanPathCount - 1; p > 0 && best == ScanPath::Portable; --p)
-    if (ScanPathAvailable(static_cast<ScanPath>(p))) best = static_cast<ScanPath>(p);
+  const ScanPath best = ScanPathAvailable(ScanPath::Avx2)   ? ScanPath::Avx2
+                        : ScanPathAvailable(ScanPath::Sse2) ? ScanPath::Sse2
+                                                            : ScanPath::Portable;
   const char* forced = getenv("QUORVANE_SCAN_PATH");
   if (forced == nullptr) return best;
   constexpr std::array<const char*, kScanPathCount> kNames = {"portable", "sse2", "avx2"};
