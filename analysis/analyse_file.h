@@ -26,6 +26,8 @@ struct AnalysisResult {
   DerivedFigures derived{};
 };
 
+static_assert(sizeof AnalysisResult::preview == kHeadLimit + 1, "the head and its terminator");
+
 // Analyses the file at path using workBuffer (kWorkBufferSize bytes, owned by
 // the caller and reused across calls); allocates nothing. Returns false, with
 // result untouched and *error set when given, when the file cannot be opened

@@ -75,11 +75,8 @@ ScanPath InitialPath() {
                         : ScanPathAvailable(ScanPath::Sse2) ? ScanPath::Sse2
                                                             : ScanPath::Portable;
   const char* forced = getenv("QUORVANE_SCAN_PATH");
-  if (forced == nullptr) return best;
-  constexpr std::array<const char*, kScanPathCount> kNames = {"portable", "sse2", "avx2"};
-  for (int p = 0; p < kScanPathCount; ++p)
-    if (strcmp(forced, kNames[p]) == 0 && ScanPathAvailable(static_cast<ScanPath>(p))) return static_cast<ScanPath>(p);
-  return best;
+  ScanPath path = best;
+  return forced != nullptr && ParseScanPath(forced, path) && ScanPathAvailable(path) ? path : best;
 }
 
 ScanPath g_path = InitialPath();
@@ -118,6 +115,16 @@ bool ScanPathAvailable(ScanPath path) {
     return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt") && __builtin_cpu_supports("bmi");
 #endif
   return path == ScanPath::Portable;
+}
+
+bool ParseScanPath(const char* name, ScanPath& path) {
+  constexpr std::array<const char*, kScanPathCount> kNames = {"portable", "sse2", "avx2"};
+  for (int p = 0; p < kScanPathCount; ++p) {
+    if (strcmp(name, kNames[p]) != 0) continue;
+    path = static_cast<ScanPath>(p);
+    return true;
+  }
+  return false;
 }
 
 ScanPath ActiveScanPath() { return g_path; }

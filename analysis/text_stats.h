@@ -35,6 +35,8 @@ void CountText(const uint8_t* bytes, size_t byteCount, TextCounts& counts, CharC
 enum class ScanPath : uint8_t { Portable, Sse2, Avx2 };
 constexpr int kScanPathCount = 3;
 bool ScanPathAvailable(ScanPath path);  // built in, and supported by this processor
+// The path named "portable", "sse2" or "avx2"; false, path untouched, for any other name.
+bool ParseScanPath(const char* name, ScanPath& path);
 ScanPath ActiveScanPath();
 // From now on CountText runs on path; false, changing nothing, when it is not available.
 bool SelectScanPath(ScanPath path);

@@ -114,16 +114,16 @@ int main(int argc, char** argv) {
   static char outBuffer[1 << 18];
   setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
 
-  // Both on the heap: the result holds the 50,000-byte preview, which as a
-  // static with its initial values would be stored in the executable.
-  auto* workBuffer = static_cast<uint8_t*>(calloc(kWorkBufferSize, 1));
-  void* resultMemory = malloc(sizeof(AnalysisResult));
-  if (workBuffer == nullptr || resultMemory == nullptr) {
+  // One allocation for the result and the WorkBuffer: the result holds the
+  // 50,000-byte preview, which as a static with its initial values would be
+  // stored in the executable.
+  auto* memory = static_cast<uint8_t*>(calloc(1, sizeof(AnalysisResult) + kWorkBufferSize));
+  if (memory == nullptr) {
     fputs("quorvane-cli: out of memory\n", stderr);
     return kExitFileFailed;
   }
-
-  AnalysisResult& result = *new (resultMemory) AnalysisResult();
+  AnalysisResult& result = *new (memory) AnalysisResult();
+  uint8_t* workBuffer = memory + sizeof(AnalysisResult);
   int status = kExitOk;
   bool reported = false;  // text reports are separated by an empty line
   for (int i = first; i < argc; ++i) {
@@ -143,8 +143,7 @@ int main(int argc, char** argv) {
     }
     fflush(stdout);
   }
-  free(resultMemory);
-  free(workBuffer);
+  free(memory);
 
   if (fflush(stdout) != 0 || ferror(stdout)) {
     fputs("quorvane-cli: cannot write the output\n", stderr);

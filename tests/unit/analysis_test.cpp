@@ -97,6 +97,12 @@ TEST(CountText, EveryPathAsThePortableOne) {
   for (int faster = static_cast<int>(initial) + 1; faster <= kScanPathCount; ++faster)  // the fastest is the default
     EXPECT_FALSE(SelectScanPath(static_cast<ScanPath>(faster)));
   EXPECT_TRUE(SelectScanPath(initial) && ActiveScanPath() == initial);
+  // The names the environment may force a path by; others leave the path as it was.
+  const std::pair<const char*, int> names[] = {{"portable", 0}, {"sse2", 1}, {"avx2", 2}, {"AVX2", 9}, {"", 9}};
+  for (const auto& [name, number] : names) {
+    auto path = static_cast<ScanPath>(9);
+    EXPECT_TRUE(ParseScanPath(name, path) == (number != 9) && static_cast<int>(path) == number) << name;
+  }
 }
 
 // One head per row, ending where the row's range ends, several in lower case;
