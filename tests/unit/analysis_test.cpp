@@ -3,14 +3,20 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 #include "analyse_file.h"
 #include "grouped_number.h"
@@ -203,6 +209,21 @@ TEST(FileRead, PastTheEndAndFailing) {
   fs::remove(path);
   uint64_t length = 7;
   EXPECT_TRUE(FileRead(FileHandle{}, buffer.data(), 100) == 0 && !FileLength(FileHandle{}, length) && length == 7);
+#ifndef _WIN32
+  // A read that delivers less than asked is read on, into the rest of the buffer.
+  int ends[2] = {};
+  ASSERT_EQ(pipe(ends), 0);
+  std::thread writer([&] {
+    EXPECT_EQ(write(ends[1], "abc", 3), 3);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(write(ends[1], "def", 3), 3);
+    close(ends[1]);
+  });
+  EXPECT_EQ(FileRead(FileHandle{ends[0]}, buffer.data() + 20, 10), 6u);
+  writer.join();
+  close(ends[0]);
+  EXPECT_EQ(std::string(buffer.begin() + 14, buffer.begin() + 26), std::string(6, '\0') + "abcdef");
+#endif
 }
 
 // File after file through one work buffer, which starts full of stale bytes:
