@@ -12,19 +12,17 @@ bool Fail(FileError reason, FileError* error) {
   return false;
 }
 
-// Counts the first min(length, kStatisticsLimit) bytes chunk by chunk. A read
-// that delivers nothing ends the scan; a short one is scanned as delivered.
-void ScanBody(FileHandle file, uint64_t length, uint8_t* workBuffer, AnalysisResult& result) {
-  if (!FileRewind(file)) return;
-  uint32_t total = length < kStatisticsLimit ? static_cast<uint32_t>(length) : kStatisticsLimit;
+// Counts the first total bytes chunk by chunk, the class carried across.
+// False when a read delivers less than asked: the file is shorter than it was.
+bool ScanBody(FileHandle file, uint32_t total, uint8_t* workBuffer, TextCounts& counts) {
   CharClass charClass = CharClass::None;
   while (total != 0) {
     const uint32_t chunk = std::min(total, kChunkSize);
-    const uint32_t delivered = FileRead(file, workBuffer, chunk);
-    if (delivered == 0) return;
-    CountText(workBuffer, delivered, result.counts, charClass);
-    total -= delivered;
+    if (FileRead(file, workBuffer, chunk) != chunk) return false;
+    CountText(workBuffer, chunk, counts, charClass);
+    total -= chunk;
   }
+  return true;
 }
 
 }  // namespace
@@ -36,41 +34,43 @@ bool AnalyseFile(const char* path, uint8_t* workBuffer, AnalysisResult& result, 
   FileHandle file;
   FileError openError = FileError::None;
   if (!FileOpenExclusive(path, file, openError)) return Fail(openError, error);
-  uint64_t length{};
-  if (!FileLength(file, length)) {
+  FileVersion before;
+  if (!FileQuery(file, before)) {
     FileClose(file);
     return Fail(FileError::Other, error);
   }
 
-  memcpy(result.path.data(), path, pathLength);
-  result.path[pathLength] = '\0';
-  result.size = length;
-  result.contentRead = false;
-  result.previewLength = 0;
-  result.preview[0] = '\0';
-  result.typeDescription = kSignatureTable[kSignatureRowCount].description;  // "Unknown"
-  result.counts = TextCounts{};
-
-  if (length != 0) {
-    const auto asked = static_cast<uint32_t>(std::min<uint64_t>(length, kHeadLimit));
-    const uint32_t n = FileRead(file, workBuffer, asked);
+  // The body first and the head last: a file that changes while it is read
+  // is found out before anything of it reaches the result.
+  TextCounts counts;
+  const auto headLength = static_cast<uint32_t>(std::min<uint64_t>(before.length, kHeadLimit));
+  bool intact = true;
+  if (before.length != 0) {
+    const auto total = static_cast<uint32_t>(std::min<uint64_t>(before.length, kStatisticsLimit));
+    intact = ScanBody(file, total, workBuffer, counts) && FileRewind(file) &&
+             FileRead(file, workBuffer, headLength) == headLength;
     // Terminate the head so nothing left by an earlier file is ever read as
     // part of this one.
-    memset(workBuffer + n, 0, 4);
-    if (n != 0) {
-      const void* zero = memchr(workBuffer, 0, n);
-      const uint32_t previewLength =
-          zero == nullptr ? n : static_cast<uint32_t>(static_cast<const uint8_t*>(zero) - workBuffer);
-      memcpy(result.preview.data(), workBuffer, previewLength);
-      result.preview[previewLength] = '\0';
-      result.previewLength = previewLength;
-      result.contentRead = true;
-      result.typeDescription = IdentifyType(workBuffer, n);
-      ScanBody(file, length, workBuffer, result);
-    }
+    memset(workBuffer + headLength, 0, 4);
   }
-
+  FileVersion after;
+  intact = intact && FileQuery(file, after) && after.length == before.length && after.changed == before.changed;
   FileClose(file);
-  result.derived = DeriveFigures(result.counts);
+  if (!intact) return Fail(FileError::Changed, error);
+
+  memcpy(result.path.data(), path, pathLength);
+  result.path[pathLength] = '\0';
+  result.size = before.length;
+  result.contentRead = headLength != 0;
+  const void* zero = memchr(workBuffer, 0, headLength);
+  const auto previewLength =
+      zero == nullptr ? headLength : static_cast<uint32_t>(static_cast<const uint8_t*>(zero) - workBuffer);
+  memcpy(result.preview.data(), workBuffer, previewLength);
+  result.preview[previewLength] = '\0';
+  result.previewLength = previewLength;
+  result.typeDescription = headLength != 0 ? IdentifyType(workBuffer, headLength)
+                                           : kSignatureTable[kSignatureRowCount].description;  // "Unknown"
+  result.counts = counts;
+  result.derived = DeriveFigures(counts);
   return true;
 }

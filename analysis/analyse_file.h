@@ -30,6 +30,7 @@ static_assert(sizeof AnalysisResult::preview == kHeadLimit + 1, "the head and it
 
 // Analyses the file at path using workBuffer (kWorkBufferSize bytes, owned by
 // the caller and reused across calls); allocates nothing. Returns false, with
-// result untouched and *error set when given, when the file cannot be opened
-// or the path does not fit kTextCapacity.
+// result untouched and *error set when given, when the file cannot be opened,
+// changes in length or content while it is read, or the path does not fit
+// kTextCapacity.
 bool AnalyseFile(const char* path, uint8_t* workBuffer, AnalysisResult& result, FileError* error = nullptr);

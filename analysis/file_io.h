@@ -5,18 +5,27 @@
 #include <cstddef>
 #include <cstdint>
 
-enum class FileError : uint8_t { None, NotFound, AccessDenied, InUse, NotAFile, PathTooLong, Other };
+enum class FileError : uint8_t { None, NotFound, AccessDenied, InUse, NotAFile, PathTooLong, Changed, Other };
 
 struct FileHandle {
   intptr_t value = -1;  // a HANDLE on Windows, a descriptor elsewhere
 };
 
-// Opens an existing regular file for reading with no sharing. Folders, devices
-// and pipes are refused. On failure file is untouched and error says why.
+// Opens an existing regular file for reading with no sharing. Folders, devices,
+// pipes and the kernel's pseudo files are refused. On failure file is
+// untouched and error says why.
 bool FileOpenExclusive(const char* path, FileHandle& file, FileError& error);
 
-// Full length in bytes; false when the platform cannot tell.
-bool FileLength(FileHandle file, uint64_t& length);
+// What changes when the file does: its full length in bytes and the time of
+// its last change. Taken before and after reading, it tells a file that was
+// cut, extended or rewritten meanwhile.
+struct FileVersion {
+  uint64_t length = 0;
+  int64_t changed = 0;
+};
+
+// False, with version untouched, when the platform cannot tell.
+bool FileQuery(FileHandle file, FileVersion& version);
 
 // Reads up to byteCount bytes at the current position; returns the number of
 // bytes delivered, 0 at the end of the file or on a failed read.

@@ -8,6 +8,7 @@ const char* DescribeFileError(FileError error) {
     case FileError::InUse: return "in use by another program";
     case FileError::NotAFile: return "not a regular file";
     case FileError::PathTooLong: return "path too long";
+    case FileError::Changed: return "changed while read";
     case FileError::Other: break;
   }
   return "cannot be opened";

@@ -1,6 +1,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <linux/magic.h>
+#include <sys/vfs.h>
+#endif
 
 #include <cerrno>
 
@@ -20,6 +24,30 @@ FileError ErrorFromErrno(int code) {
     case EBUSY: return FileError::InUse;
     default: return FileError::Other;
   }
+}
+
+// The kernel's own files (/proc, /sys and the like) call themselves regular
+// but have no fixed content: /proc/self/mem, for one, reads a process's memory.
+bool IsPseudoFile([[maybe_unused]] int fd) {
+#ifdef __linux__
+  struct statfs where {};
+  if (fstatfs(fd, &where) != 0) return true;
+  switch (where.f_type) {
+    case PROC_SUPER_MAGIC:
+    case SYSFS_MAGIC:
+    case DEBUGFS_MAGIC:
+    case TRACEFS_MAGIC:
+    case SECURITYFS_MAGIC:
+    case CGROUP_SUPER_MAGIC:
+    case CGROUP2_SUPER_MAGIC:
+    case BPF_FS_MAGIC:
+    case EFIVARFS_MAGIC:
+    case PSTOREFS_MAGIC:
+    case SELINUX_MAGIC: return true;
+    default: break;
+  }
+#endif
+  return false;
 }
 
 }  // namespace
@@ -42,7 +70,7 @@ bool FileOpenExclusive(const char* path, FileHandle& file, FileError& error) {
     return false;
   }
   // The path may have been replaced between the two looks.
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || IsPseudoFile(fd)) {
     close(fd);
     error = FileError::NotAFile;
     return false;
@@ -51,10 +79,13 @@ bool FileOpenExclusive(const char* path, FileHandle& file, FileError& error) {
   return true;
 }
 
-bool FileLength(FileHandle file, uint64_t& length) {
+bool FileQuery(FileHandle file, FileVersion& version) {
+  // Nothing stops another process writing here: the change time moves with
+  // every write and truncation, as far as the file system's clock resolves.
   struct stat info {};
   if (fstat(static_cast<int>(file.value), &info) != 0) return false;
-  length = static_cast<uint64_t>(info.st_size);
+  version =
+      FileVersion{static_cast<uint64_t>(info.st_size), info.st_ctim.tv_sec * 1'000'000'000 + info.st_ctim.tv_nsec};
   return true;
 }
 

@@ -46,12 +46,14 @@ bool FileOpenExclusive(const char* path, FileHandle& file, FileError& error) {
   return true;
 }
 
-bool FileLength(FileHandle file, uint64_t& length) {
+bool FileQuery(FileHandle file, FileVersion& version) {
   DWORD high = 0;
   SetLastError(NO_ERROR);  // a length whose low part is all ones is valid
   const DWORD low = GetFileSize(AsHandle(file), &high);
   if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return false;
-  length = (static_cast<uint64_t>(high) << 32) | low;
+  // No other handle can write while ours is open unshared: the length alone
+  // tells a failing read.
+  version = FileVersion{(static_cast<uint64_t>(high) << 32) | low, 0};
   return true;
 }
 

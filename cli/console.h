@@ -8,3 +8,6 @@ void PrepareConsole();
 
 // A path as a JSON string's content, in UTF-8.
 void WriteJsonPath(FILE* out, const char* path);
+
+// A path for a terminal, in UTF-8, its control characters escaped.
+void WriteConsolePath(FILE* out, const char* path);

@@ -6,4 +6,6 @@
 // Terminals here take UTF-8 already, and paths are bytes: UTF-8 where they are valid.
 void PrepareConsole() {}
 
-void WriteJsonPath(FILE* out, const char* path) { WriteJsonUtf8OrWindows1252(out, path, strlen(path)); }
+void WriteJsonPath(FILE* out, const char* path) { WriteJsonUtf8(out, path, strlen(path)); }
+
+void WriteConsolePath(FILE* out, const char* path) { WriteConsoleUtf8(out, path, strlen(path)); }

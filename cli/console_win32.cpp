@@ -8,15 +8,29 @@
 
 void PrepareConsole() { SetConsoleOutputCP(CP_UTF8); }
 
-// Paths arrive in the ANSI code page; JSON wants UTF-8.
-void WriteJsonPath(FILE* out, const char* path) {
+namespace {
+
+// Paths arrive in the ANSI code page; the output is UTF-8. Returns the
+// converted length, or writes nothing and returns -1 when it does not fit.
+int PathAsUtf8(const char* path, char (&utf8)[kTextCapacity * 3]) {
   wchar_t wide[kTextCapacity];
   const int count = MultiByteToWideChar(CP_ACP, 0, path, -1, wide, static_cast<int>(kTextCapacity));
-  char utf8[kTextCapacity * 3];
   const int length = count > 0 ? WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, nullptr, nullptr) : 0;
-  if (length > 0) {
-    WriteJsonUtf8OrWindows1252(out, utf8, static_cast<size_t>(length - 1));
-    return;
-  }
-  WriteJsonUtf8OrWindows1252(out, path, strlen(path));
+  return length - 1;
 }
+
+void WritePath(FILE* out, const char* path, void (*write)(FILE*, const char*, size_t)) {
+  char utf8[kTextCapacity * 3];
+  const int length = PathAsUtf8(path, utf8);
+  if (length >= 0) {
+    write(out, utf8, static_cast<size_t>(length));
+  } else {
+    write(out, path, strlen(path));
+  }
+}
+
+}  // namespace
+
+void WriteJsonPath(FILE* out, const char* path) { WritePath(out, path, WriteJsonUtf8); }
+
+void WriteConsolePath(FILE* out, const char* path) { WritePath(out, path, WriteConsoleUtf8); }

@@ -42,7 +42,9 @@ void PrintField(const char* label, const char* value) { printf("%-13s %s\n", lab
 void PrintGrouped(const char* label, uint32_t value) { PrintField(label, FormatGroupedSize(value).data()); }
 
 void PrintText(const AnalysisResult& r) {
-  PrintField("File Name", r.path.data());
+  printf("%-13s ", "File Name");
+  WriteConsolePath(stdout, r.path.data());
+  fputc('\n', stdout);
   PrintField("Size (Bytes)", FormatGroupedSize(r.size).data());
   PrintField("Type", r.typeDescription);
   PrintGrouped("Characters", r.derived.characters);
@@ -75,7 +77,9 @@ void PrintJson(const AnalysisResult& r) {
 }
 
 int UsageError(const char* message, const char* argument) {
-  fprintf(stderr, "quorvane-cli: %s%s\n", message, argument);
+  fprintf(stderr, "quorvane-cli: %s", message);
+  WriteConsolePath(stderr, argument);
+  fputc('\n', stderr);
   fputs(kUsage, stderr);
   return kExitUsage;
 }
@@ -83,6 +87,7 @@ int UsageError(const char* message, const char* argument) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  PrepareConsole();
   bool json = false;
   int first = argc;
   for (int i = 1; i < argc; ++i) {
@@ -108,7 +113,6 @@ int main(int argc, char** argv) {
   }
   if (first >= argc) return UsageError("no file named", "");
 
-  PrepareConsole();
   // A console or NUL would take every character in a write of its own; each
   // report goes out in one piece instead.
   static char outBuffer[1 << 18];
@@ -130,7 +134,9 @@ int main(int argc, char** argv) {
     FileError error = FileError::None;
     if (!AnalyseFile(argv[i], workBuffer, result, &error)) {
       fflush(stdout);
-      fprintf(stderr, "quorvane-cli: %s: %s\n", argv[i], DescribeFileError(error));
+      fputs("quorvane-cli: ", stderr);
+      WriteConsolePath(stderr, argv[i]);
+      fprintf(stderr, ": %s\n", DescribeFileError(error));
       status = kExitFileFailed;
       continue;
     }

@@ -97,7 +97,7 @@ size_t Utf8SequenceLength(const uint8_t* bytes, size_t byteCount) {
   return length;
 }
 
-void WriteJsonUtf8OrWindows1252(FILE* out, const char* bytes, size_t byteCount) {
+void WriteJsonUtf8(FILE* out, const char* bytes, size_t byteCount) {
   const auto* data = reinterpret_cast<const uint8_t*>(bytes);
   size_t i = 0;
   while (i < byteCount) {
@@ -109,7 +109,28 @@ void WriteJsonUtf8OrWindows1252(FILE* out, const char* bytes, size_t byteCount) 
     }
     fwrite(data + i, 1, end - i, out);
     i = end;
-    if (i < byteCount) WriteJsonCodePoint(out, DecodeWindows1252(data[i++]));
+    if (i == byteCount) break;
+    if (data[i] < 0x80) {
+      WriteJsonCodePoint(out, data[i]);
+    } else {
+      fprintf(out, "\\udc%02x", data[i]);
+    }
+    ++i;
+  }
+}
+
+void WriteConsoleUtf8(FILE* out, const char* bytes, size_t byteCount) {
+  const auto* data = reinterpret_cast<const uint8_t*>(bytes);
+  for (size_t i = 0; i < byteCount;) {
+    const size_t length = Utf8SequenceLength(data + i, byteCount - i);
+    // A valid lead byte C2 starts a two-byte sequence; below A0 its second byte makes a C1 control.
+    const bool control = length == 0 || data[i] < 0x20 || data[i] == 0x7F || (data[i] == 0xC2 && data[i + 1] < 0xA0);
+    if (!control) {
+      fwrite(data + i, 1, length, out);
+      i += length;
+      continue;
+    }
+    for (const size_t end = i + (length == 0 ? 1 : length); i < end; ++i) fprintf(out, "\\x%02x", data[i]);
   }
 }
 

@@ -16,10 +16,15 @@ void WriteUtf8(FILE* out, uint32_t codePoint);
 // escaped as RFC 8259 requires.
 void WriteJsonWindows1252(FILE* out, const char* bytes, size_t byteCount);
 
-// Writes bytes that are already UTF-8 inside a JSON string; any byte that is
-// not part of a valid UTF-8 sequence is taken as Windows-1252 instead, so the
-// output is always valid.
-void WriteJsonUtf8OrWindows1252(FILE* out, const char* bytes, size_t byteCount);
+// Writes UTF-8 bytes inside a JSON string. A byte of no valid sequence becomes
+// \udcXX, XX its value, as Python's "surrogateescape" reads it: no valid UTF-8
+// gives a lone surrogate, so no two byte strings give the same JSON text.
+void WriteJsonUtf8(FILE* out, const char* bytes, size_t byteCount);
+
+// Writes UTF-8 bytes for a terminal: valid sequences stay; the bytes of a
+// control character (C0, DEL or C1) and of no valid sequence become \xHH, so
+// that a name can neither drive the terminal nor forge a line of the report.
+void WriteConsoleUtf8(FILE* out, const char* bytes, size_t byteCount);
 
 // Writes bytes decoded as Windows-1252 for a terminal: line feeds and tabs
 // stay, carriage returns go, other control bytes become U+FFFD so that a

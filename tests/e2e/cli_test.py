@@ -101,6 +101,45 @@ class Cli(unittest.TestCase):
         status, out, _ = run("--json", "--", "-dashed.txt")
         self.assertEqual((status, json.loads(out)["path"]), (0, "-dashed.txt"))
 
+    @unittest.skipIf(RUNNER, "the host's devices, pipes and names")
+    def test_hostile_inputs(self):
+        # Run as a user whom permissions bind, so that the locked file is locked.
+        user = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] if os.geteuid() == 0 else []
+        gone, fifo, sparse = WORK / "gone.txt", WORK / "fifo", WORK / "sparse"
+        make(gone.name, b"x")
+        gone.unlink()
+        if not fifo.exists():
+            os.mkfifo(fifo)
+        with open(sparse, "wb") as file:
+            file.truncate(6 << 30)
+        locked = make("locked.txt", b"x")
+        os.chmod(locked, 0)
+        (WORK / ("d" * 250) / ("e" * 250)).mkdir(parents=True, exist_ok=True)
+        deep = f"{'d' * 250}/{'e' * 250}/{'f' * 97}"  # 599 characters, the most a path may have
+        make(deep, b"Deep.")
+        names = ["it's \"quoted\" .txt", "\u03a9mega \U0001F600.txt", "bad\udcff\udcfe", "bad\xff\xfe",
+                 "esc\x1b]0;title\x07\nType Portable Document Format"]
+        # Each row: what is named, then the size reported or why it is refused.
+        rows = [(gone, "no such file"), (locked, "access denied"), (WORK, "not a regular file"),
+                ("/dev/zero", "not a regular file"), (fifo, "not a regular file"), ("/proc/self/mem", "not a regular file"),
+                (sparse, 6 << 30), (deep, 5), (deep + "f", "path too long"),
+                ("x" * 100_000, "path too long"), *[(make(name, b"Odd."), 4) for name in names]]
+        with open(make("held.txt", b"Held."), "rb"):  # natively nothing keeps others out
+            rows.append(("held.txt", 5))
+            done = subprocess.run([*user, EXE, "--json", *(str(name) for name, _ in rows)], cwd=WORK, timeout=60,
+                                  capture_output=True)
+        reports = [json.loads(line) for line in done.stdout.splitlines()]
+        errors = done.stderr.decode(errors="surrogateescape").splitlines()
+        self.assertEqual(done.returncode, 1)
+        # Every undecodable byte of a name is escaped on its own: the JSON path is the name's bytes.
+        self.assertEqual([(os.fsencode(r["path"]), r["size"]) for r in reports],
+                         [(os.fsencode(name), size) for name, size in rows if isinstance(size, int)])
+        self.assertEqual([line.rsplit(": ", 1)[1] for line in errors], [why for _, why in rows if isinstance(why, str)])
+        # In the text report the name can drive nothing and forge no line.
+        out = run(names[4])[1]
+        self.assertEqual(out.splitlines()[:2], ["File Name     esc\\x1b]0;title\\x07\\x0aType Portable Document Format",
+                                                "Size (Bytes)  4"])
+
     @unittest.skipIf(RUNNER, "a full device is the host's")
     def test_output_that_cannot_be_written_fails(self):
         with open("/dev/full", "wb") as full:

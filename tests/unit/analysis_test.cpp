@@ -9,6 +9,7 @@
 #include <fstream>
 #include <memory>
 #include <random>
+#include <set>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -167,14 +168,19 @@ TEST(TextEncoding, WritersAndUtf8) {
       {WriteJsonWindows1252, "\"\\\n\r\t\b\f/", R"(\"\\\n\r\t\b\f/)"},
       {WriteJsonWindows1252, "\x01\x1F \x7F"s, "\\u0001\\u001f \x7F"},
       {WriteJsonWindows1252, "\x80\x81\x9F\xA0\xE9", "\xE2\x82\xAC\xC2\x81\xC5\xB8\xC2\xA0\xC3\xA9"},
-      {WriteJsonUtf8OrWindows1252, "a\"\xC2\x80\xF4\x8F\xBF\xBF\xE9", "a\\\"\xC2\x80\xF4\x8F\xBF\xBF\xC3\xA9"},
-      {WriteJsonUtf8OrWindows1252, "\xED\xA0\x80\n", "\xC3\xAD\xC2\xA0\xE2\x82\xAC\\n"},  // a surrogate, byte by byte
+      {WriteJsonUtf8, "a\"\xC2\x80\xF4\x8F\xBF\xBF\xE9\x01", "a\\\"\xC2\x80\xF4\x8F\xBF\xBF\\udce9\\u0001"},
+      {WriteJsonUtf8, "\xED\xA0\x80\n", "\\udced\\udca0\\udc80\\n"},  // a surrogate, byte by byte
+      // Paths for a terminal: controls and stray bytes shown, UTF-8 and backslashes kept.
+      {WriteConsoleUtf8, "C:\\a\x1B]0;t\x07\nFile\x7F\xC2\x85\xC2\xA0\xE9\xF0\x9F\x98\x80\t",
+       "C:\\a\\x1b]0;t\\x07\\x0aFile\\x7f\\xc2\\x85\xC2\xA0\\xe9\xF0\x9F\x98\x80\\x09"},
       {WriteConsoleWindows1252, "a\r\nb\tc \x1B\x7F\x81\x9F\xA0~",
        "a\nb\tc \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xC5\xB8\xC2\xA0~"},
   };
-  for (const auto& [write, in, out] : rows) EXPECT_EQ(Written([&](FILE* f) { write(f, in.data(), in.size()); }), out);
+  for (const auto& [write, in, out] : rows)
+    EXPECT_EQ(Written([&w = write, &i = in](FILE* f) { w(f, i.data(), i.size()); }), out);
   // The count ends a sequence even when the rest of it follows in memory.
-  EXPECT_EQ(Written([](FILE* f) { WriteJsonUtf8OrWindows1252(f, "a\xE2\x82\xAC", 3); }), "a\xC3\xA2\xE2\x80\x9A");
+  EXPECT_EQ(Written([](FILE* f) { WriteJsonUtf8(f, "a\xE2\x82\xAC", 3); }), "a\\udce2\\udc82");
+  EXPECT_EQ(Written([](FILE* f) { WriteConsoleUtf8(f, "\xC2\xA0", 1); }), "\\xc2");
   // Code points at the limits of each length, then stray, cut short, overlong,
   // surrogates, past Unicode and five bytes.
   // clang-format off
@@ -184,7 +190,7 @@ TEST(TextEncoding, WritersAndUtf8) {
       {0x10FFFF, "\xF4\x8F\xBF\xBF"}};
   // clang-format on
   for (const auto& [codePoint, bytes] : valid) {
-    EXPECT_EQ(Written([&](FILE* f) { WriteUtf8(f, codePoint); }), bytes);
+    EXPECT_EQ(Written([c = codePoint](FILE* f) { WriteUtf8(f, c); }), bytes);
     EXPECT_EQ(Utf8SequenceLength(Bytes(bytes), bytes.size()), bytes.size());
   }
   for (const std::string invalid : {"\x80", "\xC3\x41", "\xE2\x82", "\xC1\xBF", "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF",
@@ -207,8 +213,9 @@ TEST(FileRead, PastTheEndAndFailing) {
   EXPECT_EQ(std::string(buffer.begin(), buffer.begin() + 15), "01234567890123"s + '\0');
   FileClose(file);
   fs::remove(path);
-  uint64_t length = 7;
-  EXPECT_TRUE(FileRead(FileHandle{}, buffer.data(), 100) == 0 && !FileLength(FileHandle{}, length) && length == 7);
+  FileVersion version{7, 8};
+  EXPECT_TRUE(FileRead(FileHandle{}, buffer.data(), 100) == 0 && !FileQuery(FileHandle{}, version) &&
+              version.length == 7 && version.changed == 8);
 #ifndef _WIN32
   // A read that delivers less than asked is read on, into the rest of the buffer.
   int ends[2] = {};
@@ -287,6 +294,47 @@ TEST(AnalyseFile, FileAfterFile) {
     EXPECT_TRUE(bytes() == before) << "the result is left as it was";
   }
   fs::remove_all(dir);
+}
+
+// Another program cuts the file short while it is read: the result is the
+// file as it was or as cut, or the analysis says it changed; never figures of
+// a part under the whole one's size. (Under Windows the unshared open keeps
+// the other program out.)
+TEST(AnalyseFile, CutWhileRead) {
+  const fs::path path = fs::temp_directory_path() / ("quorvane_cut_" + std::to_string(std::random_device{}()));
+  std::string text;
+  while (text.size() < 6'000'000) text += "Words and more words. ";
+  std::vector<uint8_t> buffer(kWorkBufferSize);
+  const auto result = std::make_unique<AnalysisResult>();
+  const auto analyse = [&] {
+    FileError error = FileError::None;
+    const bool done = AnalyseFile(path.string().c_str(), buffer.data(), *result, &error);
+    return done ? std::to_string(result->size) + Figures(result->counts, result->derived) : DescribeFileError(error);
+  };
+  const auto cut = [&] {
+    std::error_code refused;  // while the analysis holds the file, where it can
+    fs::resize_file(path, 1'000'500, refused);
+  };
+  std::set<std::string> allowed = {"changed while read"};
+  for (bool cutShort : {false, true}) {
+    std::ofstream(path, std::ios::binary) << text;
+    if (cutShort) cut();
+    allowed.insert(analyse());
+  }
+  std::mt19937 random(11);
+  for (int round = 0; round < 30; ++round) {
+    std::ofstream(path, std::ios::binary) << text;
+    const std::chrono::microseconds delay(random() % 4000);
+    std::thread other([&] {
+      std::this_thread::sleep_for(delay);
+      cut();
+    });
+    const std::string seen = analyse();
+    other.join();
+    EXPECT_EQ(allowed.count(seen), 1u) << seen;
+  }
+  EXPECT_EQ(allowed.size(), 3u);
+  fs::remove(path);
 }
 
 }  // namespace

@@ -1,20 +1,14 @@
-// libFuzzer target over the code that takes a file's bytes: the signature
-// table, the statistics scanner and the JSON writers. A broken invariant aborts.
-#include <cstdint>
+// Any bytes as a file's head and body: the signature table, every scanner in
+// any chunking, and the writers that take file bytes to JSON and terminals.
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "analyse_file.h"
+#include "fuzz.h"
 #include "signatures.h"
 #include "text_encoding.h"
-#include "text_stats.h"
 
 namespace {
-
-void Check(bool holds) {
-  if (!holds) abort();
-}
 
 // Counting on any scanner and in any chunking must equal one portable pass:
 // the class carries across.
@@ -40,16 +34,29 @@ void CheckCounts(const uint8_t* data, size_t size) {
   Check(DeriveFigures(whole).characters == printable);
 }
 
-// What a JSON string may hold: no raw control byte, no bare quote.
-void CheckJson(const uint8_t* data, size_t size, void (*write)(FILE*, const char*, size_t)) {
+// What a writer gives is valid UTF-8, and what it must never give: in JSON a
+// raw control byte or a bare quote, on a terminal any control but a line feed
+// or tab (and, for names, not even those).
+enum class Output { Json, Terminal, Name };
+
+void CheckWritten(const uint8_t* data, size_t size, void (*write)(FILE*, const char*, size_t), Output kind) {
   char* text = nullptr;
   size_t length = 0;
   FILE* out = open_memstream(&text, &length);
   write(out, reinterpret_cast<const char*>(data), size);
   fclose(out);
-  for (size_t i = 0; i < length; ++i) {
-    Check(static_cast<uint8_t>(text[i]) >= 0x20 && text[i] != '"');
-    if (text[i] == '\\') ++i;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text);
+  for (size_t i = 0, step = 1; i < length; i += step) {
+    step = Utf8SequenceLength(bytes + i, length - i);
+    Check(step != 0);
+    if (kind == Output::Json) {
+      Check(bytes[i] >= 0x20 && bytes[i] != '"');
+      step += bytes[i] == '\\';  // the escaped character
+    } else {
+      const bool c1 = bytes[i] == 0xC2 && bytes[i + 1] < 0xA0;
+      Check(!c1 && bytes[i] != 0x7F &&
+            (bytes[i] >= 0x20 || (kind == Output::Terminal && (bytes[i] == '\n' || bytes[i] == '\t'))));
+    }
   }
   free(text);
 }
@@ -64,7 +71,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   IdentifyType(head, headLength);
   free(head);
   CheckCounts(data, size);
-  CheckJson(data, size, WriteJsonWindows1252);
-  CheckJson(data, size, WriteJsonUtf8OrWindows1252);
+  CheckWritten(data, size, WriteJsonWindows1252, Output::Json);
+  CheckWritten(data, size, WriteJsonUtf8, Output::Json);
+  CheckWritten(data, size, WriteConsoleWindows1252, Output::Terminal);
+  CheckWritten(data, size, WriteConsoleUtf8, Output::Name);
   return 0;
 }
