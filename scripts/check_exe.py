@@ -5,7 +5,8 @@
 
 Every executable must import system DLLs only (a MinGW runtime DLL left
 dynamic makes the program fail to start on a clean machine), be marked for
-ASLR and DEP, carry a version block and a manifest of the build's version
+ASLR (with the relocations that let it move) and DEP, have no section both
+writable and executable, carry a version block and a manifest of the build's version
 whose processor architecture matches the file's machine type (Windows refuses
 to start it otherwise). The window program (--kind gui) must also hold its
 dialog templates, its two icons with every image size, and name version 6 of
@@ -29,6 +30,8 @@ SYSTEM_DLLS = {"advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll", "ker
 MACHINES = {0x014C: "x86", 0x8664: "amd64"}
 SUBSYSTEMS = {"gui": 2, "console": 3}
 DYNAMIC_BASE, HIGH_ENTROPY_VA, NX_COMPAT = 0x0040, 0x0020, 0x0100
+MEM_EXECUTE, MEM_WRITE = 0x20000000, 0x80000000
+BASE_RELOCATIONS = 5  # the data directory of base relocations
 GUI_DIALOGS = ("MAINDIALOG", 1005, 1025)
 GUI_ICONS = (500, 501)
 ICON_SIZES = {16, 32, 48}
@@ -70,6 +73,11 @@ def check(pe, kind, version):
     wanted = DYNAMIC_BASE | NX_COMPAT | (HIGH_ENTROPY_VA if machine == "amd64" else 0)
     if header.DllCharacteristics & wanted != wanted:
         problems.append("not marked for ASLR/DEP (DllCharacteristics 0x%04x)" % header.DllCharacteristics)
+    if header.DATA_DIRECTORY[BASE_RELOCATIONS].Size == 0:
+        problems.append("no base relocations: the loader cannot move it")
+    for section in pe.sections:
+        if section.Characteristics & (MEM_EXECUTE | MEM_WRITE) == MEM_EXECUTE | MEM_WRITE:
+            problems.append("section %s is writable and executable" % section.Name.rstrip(b"\0").decode())
     for entry in getattr(pe, "DIRECTORY_ENTRY_IMPORT", []):
         dll = entry.dll.decode().lower()
         if dll not in SYSTEM_DLLS and not dll.startswith("api-ms-win-"):
