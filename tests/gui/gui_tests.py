@@ -5,6 +5,7 @@
 #   gui_tests.py BUILD_DIR [unittest options]
 import getpass
 import json
+import os
 import shutil
 import subprocess
 import sys
@@ -30,6 +31,8 @@ NOTICE = ["This is a early Beta of Quorvane", "If you like it and wish to suppor
           "to do is send an EMail expressing your interest", "and / or ideas. Thanks - Teodric"]
 SYSTEM = "Windows Vista Server, Service Pack 1"  # what Debian's Wine says as "win7"
 ROAMING = f"C:\\users\\{getpass.getuser()}\\AppData\\Roaming\\"
+PIPE = r"\\.\pipe\quorvane_test"
+BLANK = {i: "Drag file into window!" if i == 1000 else "" for i in FIELDS}
 WM_CLOSE, WM_SYSCOMMAND, SC_CLOSE, BM_CLICK, WM_LBUTTONDOWN, WM_LBUTTONUP = 0x10, 0x112, 0xF060, 0xF5, 0x201, 0x202
 TAB, RETURN, ESCAPE, UP, DOWN, ALT_F4 = 9, 13, 27, 0x26, 0x28, 0x173
 SAMPLE = (b"Quorvane reads files.  It counts words, e.g. these: 12 apples, 3.14 pies!\r\n"
@@ -42,10 +45,12 @@ def setUpModule():
     (WORK / "shell").mkdir(parents=True)
     (WORK / "drive r" / "app").mkdir(parents=True)
     shutil.copy2(EXE, WORK / "drive r" / "app")
-    files = {"sample": WORK / "with spaces" / "a sample.txt", "big": WORK / "big.txt"}
+    files = {"sample": WORK / "with spaces" / "it's a 'sample'.txt", "big": WORK / "big.txt", "sparse": WORK / "sparse.bin"}
     files["sample"].parent.mkdir()
     files["sample"].write_bytes(SAMPLE)
     files["big"].write_bytes(SAMPLE * 400)
+    with open(files["sparse"], "wb") as sparse:
+        sparse.truncate(6 << 30)  # no disk: holes
     handler = reg_string(f'"{dos(PROBE)}" log "{dos(WORK / "shell")}" "%1"')
     system_keys = "".join(f"[Software\\\\Classes\\\\{kind}\\\\shell\\\\open\\\\command]\n@={handler}\n\n"
                           for kind in ("mailto", "http", "https", "Folder"))
@@ -58,7 +63,7 @@ def setUpModule():
     xvfb, display = start_xvfb()
     wine = Wine(prefix, display, PROBE, WORK)
     # One engine, two front ends: what the window shows is what the console program says.
-    out = wine.run(BUILD / "cli" / "quorvane-cli.exe", "--json", dos(files["sample"]), dos(files["big"]))
+    out = wine.run(BUILD / "cli" / "quorvane-cli.exe", "--json", *map(dos, files.values()))
     files["json"] = [json.loads(line) for line in out.splitlines()]
 
 
@@ -82,8 +87,9 @@ def shown(window):
 def start(*args, exe=EXE):
     process = wine.start(exe, *args)
     started.append(process)
-    # The file named at start is analysed before the window answers a message.
-    window = wait("the main window", lambda: process.poll() is not None or (w := wine.read("Quorvane")) and w.text[1000] and w)
+    # The file named at start is analysed before the window answers a message;
+    # one read while its controls are being made has none yet.
+    window = wait("the main window", lambda: process.poll() is not None or (w := wine.read("Quorvane")) and w.text.get(1000) and w)
     if window is True:
         raise AssertionError(f"Quorvane ended with status {process.returncode} at start")
     return process, window
@@ -135,12 +141,13 @@ class QuorvaneWindow(unittest.TestCase):
     def tearDown(self):
         # A failed flow leaves nothing behind for the next.
         while started:
-            started.pop().kill()
+            started[-1].kill()
+            started.pop().wait()
 
     def test_1_start_up_without_a_file(self):
         for args in ([], [dos(WORK / "no such file.txt")]):
             process, window = start(*args)
-            self.assertEqual(shown(window), {i: "Drag file into window!" if i == 1000 else "" for i in FIELDS})
+            self.assertEqual(shown(window), BLANK)
             self.close(process)
 
     def test_2_open_by_argument(self):
@@ -157,9 +164,6 @@ class QuorvaneWindow(unittest.TestCase):
         self.assertTrue(drop(wine.display, "Quorvane", [files["big"], files["sample"]], point))
         window = wait("the dropped file", lambda: (w := wine.read("Quorvane", True)).text[1000] != "Drag file into window!" and w)
         self.assertEqual(shown(window), expected(files["json"][1]))
-        # A file that cannot be analysed leaves the window as it was.
-        self.assertTrue(drop(wine.display, "Quorvane", [WORK / "with spaces"], point))
-        self.assertEqual(shown(wine.read("Quorvane", sync=True)), shown(window))
         self.close(process)
 
     def test_4_feedback_notice(self):
@@ -194,7 +198,8 @@ class QuorvaneWindow(unittest.TestCase):
     def test_5_about(self):
         process, _ = start()
         click("Quorvane", 1016)
-        about = wait("About", lambda: wine.read("About Quorvane"))
+        # Found as it is made, the dialog takes the focus from the button once it is set up.
+        about = wait("About", lambda: (a := wine.read("About Quorvane")) and a.focus != 1016 and a)
         self.assertEqual((about.focus, about.text[850], about.text[851], about.text[1003]),
                          (1000, "support@ormacle.example", "https://www.ormacle.example/", "Prog Dirs"))
         program, data = dos(EXE.parent) + "\\", ROAMING + "Ormacle\\Quorvane\\"
@@ -243,6 +248,58 @@ class QuorvaneWindow(unittest.TestCase):
         process, _ = start()
         keys("Quorvane", ALT_F4)
         self.assertEqual(process.wait(20), 0)
+
+    def test_8_hostile_inputs(self):
+        # Each row: a name and what the window shows for it, the console
+        # program's result or, for None, what it showed before (blank at
+        # start). Ellipsis: only that it neither hangs nor crashes, as Wine
+        # opens no path of more than 260 characters through the ANSI calls.
+        held, vanished, folder = WORK / "held.txt", WORK / "vanished.txt", WORK / "long" / ("d" * 180) / ("d" * 180)
+        folder.mkdir(parents=True, exist_ok=True)
+        long = [folder / ("f" * (length - 1 - len(dos(folder)))) for length in (599, 600)]
+        for path in [held, vanished, *long]:
+            path.write_bytes(SAMPLE)
+        vanished.unlink()  # named, and dropped, once it is gone
+        started.append(holder := wine.start(PROBE, "hold", dos(held), PIPE))
+        wait("the hold", holder.out.read_bytes)
+        # Wine refuses a command line of 32,767 characters or more.
+        rows = [(vanished, None), (held, None), (WORK / "with spaces", None), ("NUL", None), ("CON", None),
+                (PIPE, None), (r"\\.\pipe\no such pipe", None), (files["sparse"], files["json"][2]),
+                (long[0], ...), (long[1], None), (files["sample"], files["json"][0]), ("x" * 32000, None)]
+        for name, result in rows:
+            process, window = start(dos(name) if isinstance(name, Path) else name)
+            if result is not ...:
+                self.assertEqual(shown(window), expected(result) if result else BLANK, str(name)[-50:])
+            self.close(process)
+        # The same files dropped, from a window that shows a file.
+        process, window = start(dos(files["big"]))
+        before = shown(window)
+        for name, result in (row for row in rows if isinstance(row[0], Path)):
+            self.assertTrue(drop(wine.display, "Quorvane", [name], (window.rect[0] + 15, window.rect[1] + 40)))
+            now = shown(wine.read("Quorvane", sync=True))
+            if result is not ...:
+                self.assertEqual(now, expected(result) if result else before, str(name)[-50:])
+            before = now
+        self.close(process)
+
+    def test_9_nothing_lost(self):
+        # Drops and the About dialog's actions write only the data folder in
+        # the prefix, and leave the files they read as they were.
+        def state():
+            drive = wine.prefix / "drive_c"
+            tree = {Path(top, name).relative_to(drive).as_posix(): (s.st_size, s.st_mtime_ns) for top, folders, names in
+                    os.walk(drive) for name in folders + names if (s := os.lstat(Path(top, name)))}
+            return tree | {str(files[k]): (files[k].read_bytes(), files[k].stat().st_mtime_ns) for k in ("sample", "big")}
+
+        before = state()
+        self.test_3_drop()
+        self.test_5_about()
+        after = state()
+        data = ROAMING[3:].replace("\\", "/") + "Ormacle"
+        changed = {path for path in before.keys() | after.keys() if before.get(path) != after.get(path)}
+        # Making the data folder changes the time of the folder it is made in.
+        made = {str(Path(data).parent)} if data not in before else set()
+        self.assertEqual({path for path in changed if not (path + "/").startswith(data + "/")} - made, set())
 
 
 if __name__ == "__main__":

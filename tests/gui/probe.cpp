@@ -6,6 +6,7 @@
 //   probe post TITLE ID MSG WPARAM   posts a message to a control (ID 0: the window)
 //   probe keys TITLE VK...           keys to the focus (VK + 0x100: with Alt), prints the focus after each
 //   probe log DIR TARGET             the shell's handler: writes its command line into DIR
+//   probe hold PATH...               opens files unshared, or makes \\.\pipe\ names, says "held", sleeps until killed
 #include <windows.h>
 
 #include <array>
@@ -124,6 +125,18 @@ int main(int argc, char** argv) {
   if (argc < 3) return 2;
   const std::string command = argv[1];
   if (command == "log") return Log(argv[2]);
+  DWORD written = 0;
+  if (command == "hold") {
+    for (int i = 2; i < argc; ++i) {
+      // Outbound: its client may open it to read, and a read would wait.
+      HANDLE held = strncmp(argv[i], R"(\\.\pipe\)", 9) == 0
+                        ? CreateNamedPipeA(argv[i], PIPE_ACCESS_OUTBOUND, 0, 1, 0, 0, 0, nullptr)
+                        : CreateFileA(argv[i], GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+      if (held == INVALID_HANDLE_VALUE) return 1;
+    }
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), "held", 4, &written, nullptr);
+    Sleep(INFINITE);
+  }
   HWND window = FindWindowA(nullptr, argv[2]);
   if (window == nullptr) return 1;
   if (command == "read") Read(window, argc > 3);
@@ -132,7 +145,6 @@ int main(int argc, char** argv) {
     HWND target = atoi(argv[3]) == 0 ? window : GetDlgItem(window, atoi(argv[3]));
     return PostMessageA(target, strtoul(argv[4], nullptr, 0), strtoull(argv[5], nullptr, 0), 0) ? 0 : 1;
   }
-  DWORD written = 0;
   WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), g_out.data(), static_cast<DWORD>(g_out.size()), &written, nullptr);
   return 0;
 }
