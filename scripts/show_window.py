@@ -39,7 +39,7 @@ def main():
         return subprocess.run([WINE, str(exe), dos(target)], env=env, stdin=subprocess.DEVNULL).returncode
     xvfb, display = start_xvfb()
     (build / "run").mkdir(exist_ok=True)
-    wine = Wine(prefix, display, build / "tests" / "gui" / "quorvane_gui_probe.exe", build / "run")
+    wine = Wine(prefix, display, build / "scripts" / "wine" / "quorvane_gui_probe.exe", build / "run")
     program = wine.start(exe, dos(target))
     try:
         # The file named at start is analysed before the window answers a message.

@@ -1,5 +1,5 @@
 // Runs a fuzz target over saved inputs, for compilers without libFuzzer: each
-// argument is a file or a folder of them.
+// argument is a folder of them.
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -11,11 +11,9 @@ namespace fs = std::filesystem;
 
 int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
-    std::vector<fs::path> inputs{argv[i]};
-    if (fs::is_directory(inputs[0])) inputs.assign(fs::directory_iterator(argv[i]), fs::directory_iterator());
-    for (const fs::path& input : inputs) {
-      std::ifstream file(input, std::ios::binary);
-      const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    for (const fs::directory_entry& input : fs::directory_iterator(argv[i])) {
+      std::ifstream file(input.path(), std::ios::binary);
+      const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
       LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
     }
   }

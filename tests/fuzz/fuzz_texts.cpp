@@ -1,0 +1,116 @@
+// Fuzz targets over the program's own texts, one per function here: each is
+// built from this file with QUORVANE_FUZZ_TARGET naming its function.
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "command_line.h"
+#include "fuzz.h"
+#include "grouped_number.h"
+#include "support_texts.h"
+#include "system_description.h"
+
+namespace fuzz {
+
+// Any command line and argument number: the output is written only as the
+// status says, stays terminated inside its buffer, and what is found is never
+// longer than 599 characters and holds no quote.
+void command_line(const uint8_t* data, size_t size) {
+  if (size == 0) return;
+  const int n = static_cast<int8_t>(data[0]);
+  const std::string line(reinterpret_cast<const char*>(data) + 1, size - 1);  // up to its first zero byte
+  const auto output = std::make_unique<TextBuffer>();
+  output->fill('#');
+  const char* text = output->data();
+  switch (GetCommandArgument(line.c_str(), n, *output)) {
+    case ArgumentStatus::Found:
+      Check(memchr(text, 0, kTextCapacity) != nullptr && text[0] != '\0' && strchr(text, '"') == nullptr);
+      break;
+    case ArgumentStatus::TooFew:
+    case ArgumentStatus::Empty: Check(text[0] == '\0'); break;
+    case ArgumentStatus::OddQuotes:
+    case ArgumentStatus::TooLong: Check(text[0] == '#'); break;
+    default: Check(false);
+  }
+}
+
+// The digits of a grouped number, which must have a full stop before each
+// group of three digits and nowhere else.
+std::string Ungroup(const std::string& text) {
+  const size_t firstDigit = text[0] == '-' ? 1 : 0;
+  std::string plain;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const bool stop = (text.size() - i) % 4 == 0 && i > firstDigit;
+    Check((text[i] == '.') == stop);
+    if (!stop) plain += text[i];
+  }
+  return plain;
+}
+
+// Any value: the plain and the grouped texts read back as the value.
+void numbers(const uint8_t* data, size_t size) {
+  uint64_t raw = 0;
+  memcpy(&raw, data, size < sizeof raw ? size : sizeof raw);
+  const auto value = static_cast<int32_t>(raw);
+  Check(std::to_string(value) == ToDecimal(value).data());
+  Check(std::to_string(value) == Ungroup(FormatGrouped(value).data()));
+  Check(std::to_string(raw) == Ungroup(FormatGroupedSize(raw).data()));
+}
+
+// Any version record, its service pack text unterminated too: the name always
+// fits its buffer and is terminated.
+void version(const uint8_t* data, size_t size) {
+  size_t at = 0;
+  const auto next = [&] { return at < size ? data[at++] : uint8_t{}; };
+  const auto record = std::make_unique<VersionRecord>();
+  for (uint32_t* field : {&record->platformId, &record->major, &record->minor}) *field = next();
+  record->productType = next();
+  record->suiteMask = static_cast<uint16_t>(next() << 8 | next());
+  record->extended = (next() & 1) != 0;
+  record->tablet = next();
+  record->mediaCentre = next();
+  for (char& c : record->servicePack) c = static_cast<char>(next());
+  const auto name = std::make_unique<TextBuffer>();
+  name->fill('#');
+  DescribeVersion(*record, *name);
+  Check(memchr(name->data(), 0, kTextCapacity) != nullptr && (*name)[0] != '\0');
+}
+
+template <size_t N>
+void CheckText(bool whole, const std::array<char, N>& text) {
+  const void* end = memchr(text.data(), 0, N);
+  Check(end != nullptr && (whole || static_cast<const char*>(end) == text.data() + N - 1));
+}
+
+// Any folders, system description and log codes: each text stays terminated
+// inside its buffer, and is as long as its buffer allows when it says it was
+// cut. The input: three texts, each ended by a zero byte, then the codes.
+void support_texts(const uint8_t* data, size_t size) {
+  std::string texts[3];
+  size_t at = 0;
+  for (std::string& text : texts) {
+    while (at < size && data[at] != 0) text += static_cast<char>(data[at++]);
+    ++at;
+  }
+  const auto log = std::make_unique<DiagnosticLog>();
+  for (; at + 4 <= size; at += 4) {
+    int32_t code;
+    memcpy(&code, data + at, 4);
+    const uint32_t before = log->codeCount;
+    const bool added = AppendDiagnosticCode(*log, code);
+    Check(log->codeCount == before + added && log->codeCount <= kDiagnosticCodeLimit);
+    CheckText(true, log->text);
+  }
+  const auto mail = std::make_unique<TextBuffer>();
+  CheckText(ComposeMailText(texts[2].c_str(), *log, *mail), *mail);
+  const auto page = std::make_unique<PageText>();
+  CheckText(ComposeDirectoriesPage(texts[0].c_str(), texts[1].c_str(), *page), *page);
+  CheckText(ComposeDiagnosticsPage(texts[2].c_str(), *log, *page), *page);
+}
+
+}  // namespace fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  fuzz::QUORVANE_FUZZ_TARGET(data, size);
+  return 0;
+}
