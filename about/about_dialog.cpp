@@ -25,7 +25,24 @@ AboutDialogState& StateOf(HWND dialog) {
   return *reinterpret_cast<AboutDialogState*>(GetWindowLongPtrA(dialog, DWLP_USER));
 }
 
-void OpenInShell(const char* target) { ShellExecuteA(nullptr, nullptr, target, nullptr, nullptr, SW_SHOWNORMAL); }
+// The shell opens what a text names; a UTF-8 one by its wide form.
+void OpenInShell(const char* target, bool utf8 = false) {
+  static wchar_t wide[kPageTextSize];
+  if (utf8 && MultiByteToWideChar(CP_UTF8, 0, target, -1, wide, kPageTextSize) != 0) {
+    ShellExecuteW(nullptr, nullptr, wide, nullptr, nullptr, SW_SHOWNORMAL);
+  } else {
+    ShellExecuteA(nullptr, nullptr, target, nullptr, nullptr, SW_SHOWNORMAL);
+  }
+}
+
+void SetFieldText(HWND dialog, int id, const char* text, bool utf8) {
+  static wchar_t wide[kPageTextSize];
+  if (utf8 && MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, kPageTextSize) != 0) {
+    SetDlgItemTextW(dialog, id, wide);
+  } else {
+    SetDlgItemTextA(dialog, id, text);
+  }
+}
 
 TOOLINFOA ActionTool(HWND dialog, const char* tip) {
   TOOLINFOA tool{};
@@ -89,8 +106,8 @@ void OnAction(HWND dialog) {
   const int page = SelectedPage(dialog);
   if (page == kPageDirectories) {
     const AboutDialogInput& input = *StateOf(dialog).input;
-    OpenInShell(input.programDirectory);
-    OpenInShell(input.dataDirectory);
+    OpenInShell(input.programDirectory, input.utf8);
+    OpenInShell(input.dataDirectory, input.utf8);
     ShowAboutPage(dialog, kPageDirectories);
     return;
   }
@@ -176,5 +193,5 @@ void ShowAboutPage(HWND dialog, int page) {
   }
   PageText text{};
   ComposePage(dialog, page, text);
-  SetDlgItemTextA(dialog, IDC_ABOUT_PAGE_TEXT, text.data());
+  SetFieldText(dialog, IDC_ABOUT_PAGE_TEXT, text.data(), page == kPageDirectories && StateOf(dialog).input->utf8);
 }

@@ -10,6 +10,7 @@
 struct AboutDialogInput {
   const char* programDirectory;  // both end in a backslash
   const char* dataDirectory;
+  bool utf8;  // both are UTF-8, which the ANSI code page cannot hold; else ANSI
 };
 
 // Set while the dialog is open, so the main window never opens a second one.

@@ -27,13 +27,7 @@ bool ScanBody(FileHandle file, uint32_t total, uint8_t* workBuffer, TextCounts& 
 
 }  // namespace
 
-bool AnalyseFile(const char* path, uint8_t* workBuffer, AnalysisResult& result, FileError* error) {
-  const size_t pathLength = strnlen(path, kTextCapacity);
-  if (pathLength >= kTextCapacity) return Fail(FileError::PathTooLong, error);
-
-  FileHandle file;
-  FileError openError = FileError::None;
-  if (!FileOpenExclusive(path, file, openError)) return Fail(openError, error);
+bool AnalyseOpenFile(FileHandle file, uint8_t* workBuffer, AnalysisResult& result, FileError* error) {
   FileVersion before;
   if (!FileQuery(file, before)) {
     FileClose(file);
@@ -58,8 +52,7 @@ bool AnalyseFile(const char* path, uint8_t* workBuffer, AnalysisResult& result, 
   FileClose(file);
   if (!intact) return Fail(FileError::Changed, error);
 
-  memcpy(result.path.data(), path, pathLength);
-  result.path[pathLength] = '\0';
+  result.path[0] = '\0';
   result.size = before.length;
   result.contentRead = headLength != 0;
   const void* zero = memchr(workBuffer, 0, headLength);
@@ -72,5 +65,16 @@ bool AnalyseFile(const char* path, uint8_t* workBuffer, AnalysisResult& result, 
                                            : kSignatureTable[kSignatureRowCount].description;  // "Unknown"
   result.counts = counts;
   result.derived = DeriveFigures(counts);
+  return true;
+}
+
+bool AnalyseFile(const char* path, uint8_t* workBuffer, AnalysisResult& result, FileError* error) {
+  const size_t pathLength = strnlen(path, kTextCapacity);
+  if (pathLength >= kTextCapacity) return Fail(FileError::PathTooLong, error);
+  FileHandle file;
+  FileError openError = FileError::None;
+  if (!FileOpenExclusive(path, file, openError)) return Fail(openError, error);
+  if (!AnalyseOpenFile(file, workBuffer, result, error)) return false;
+  memcpy(result.path.data(), path, pathLength + 1);
   return true;
 }

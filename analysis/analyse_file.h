@@ -34,3 +34,8 @@ static_assert(sizeof AnalysisResult::preview == kHeadLimit + 1, "the head and it
 // changes in length or content while it is read, or the path does not fit
 // kTextCapacity.
 bool AnalyseFile(const char* path, uint8_t* workBuffer, AnalysisResult& result, FileError* error = nullptr);
+
+// The same for a file opened with FileOpenExclusive (or its wide form, or at
+// a path longer than a result holds), which it closes; result.path is left
+// empty, for the caller to name the file as it knows it.
+bool AnalyseOpenFile(FileHandle file, uint8_t* workBuffer, AnalysisResult& result, FileError* error = nullptr);

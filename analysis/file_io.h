@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "bounded_text.h"
+
 enum class FileError : uint8_t { None, NotFound, AccessDenied, InUse, NotAFile, PathTooLong, Changed, Other };
 
 struct FileHandle {
@@ -15,6 +17,18 @@ struct FileHandle {
 // pipes and the kernel's pseudo files are refused. On failure file is
 // untouched and error says why.
 bool FileOpenExclusive(const char* path, FileHandle& file, FileError& error);
+
+#ifdef _WIN32
+// The same by a wide-character name, which may name files the ANSI code page
+// cannot: a path of MAX_PATH characters or more is opened in its
+// extended-length form. (The ANSI open takes that form for long paths too.)
+bool FileOpenExclusiveWide(const wchar_t* path, FileHandle& file, FileError& error);
+
+// The ANSI form of a wide name, when the code page holds every character
+// exactly: no default character and no look-alike ("best fit") is accepted.
+// False, with ansi untouched, otherwise or when it needs kTextCapacity bytes.
+bool AnsiFromWide(const wchar_t* wide, TextBuffer& ansi);
+#endif
 
 // What changes when the file does: its full length in bytes and the time of
 // its last change. Taken before and after reading, it tells a file that was

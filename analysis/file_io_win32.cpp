@@ -1,12 +1,17 @@
 #include <windows.h>
 
+#include <cstring>
+#include <cwchar>
+
 #include "file_io.h"
 
 namespace {
 
 HANDLE AsHandle(FileHandle file) { return reinterpret_cast<HANDLE>(file.value); }
 
-FileError ErrorFromLastError(const char* path, DWORD code) {
+// Why an open failed. A folder is refused with "access denied"; its
+// attributes, looked up after the failed open, say what it really is.
+FileError OpenError(DWORD code, DWORD attributes) {
   switch (code) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
@@ -15,24 +20,18 @@ FileError ErrorFromLastError(const char* path, DWORD code) {
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION: return FileError::InUse;
     case ERROR_FILENAME_EXCED_RANGE: return FileError::PathTooLong;
-    case ERROR_ACCESS_DENIED: {
-      // A folder is refused with "access denied"; say what it really is.
-      const DWORD attributes = GetFileAttributesA(path);
-      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        return FileError::NotAFile;
-      }
-      return FileError::AccessDenied;
-    }
+    case ERROR_ACCESS_DENIED:
+      return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+                 ? FileError::NotAFile
+                 : FileError::AccessDenied;
     default: return FileError::Other;
   }
 }
 
-}  // namespace
-
-bool FileOpenExclusive(const char* path, FileHandle& file, FileError& error) {
-  HANDLE handle = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+// Takes an open's outcome: failure is the reason when handle is invalid.
+bool Opened(HANDLE handle, FileError failure, FileHandle& file, FileError& error) {
   if (handle == INVALID_HANDLE_VALUE) {
-    error = ErrorFromLastError(path, GetLastError());
+    error = failure;
     return false;
   }
   // Consoles, pipes and devices open too, but reading them could block the
@@ -43,6 +42,69 @@ bool FileOpenExclusive(const char* path, FileHandle& file, FileError& error) {
     return false;
   }
   file.value = reinterpret_cast<intptr_t>(handle);
+  return true;
+}
+
+bool OpenWide(const wchar_t* path, FileHandle& file, FileError& error) {
+  HANDLE handle = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const DWORD code = GetLastError();
+  const FileError failure =
+      handle == INVALID_HANDLE_VALUE ? OpenError(code, GetFileAttributesW(path)) : FileError::None;
+  return Opened(handle, failure, file, error);
+}
+
+// The longest name the wide calls take, and the terminator.
+constexpr DWORD kLongestPath = 32'768;
+
+}  // namespace
+
+bool FileOpenExclusive(const char* path, FileHandle& file, FileError& error) {
+  if (strlen(path) >= MAX_PATH) {
+    // The ANSI call stops at MAX_PATH; the wide one goes on in the extended form.
+    static wchar_t wide[kLongestPath];
+    if (MultiByteToWideChar(CP_ACP, 0, path, -1, wide, kLongestPath) != 0)
+      return FileOpenExclusiveWide(wide, file, error);
+    error = FileError::PathTooLong;
+    return false;
+  }
+  HANDLE handle = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const DWORD code = GetLastError();
+  const FileError failure =
+      handle == INVALID_HANDLE_VALUE ? OpenError(code, GetFileAttributesA(path)) : FileError::None;
+  return Opened(handle, failure, file, error);
+}
+
+bool FileOpenExclusiveWide(const wchar_t* path, FileHandle& file, FileError& error) {
+  if (wcslen(path) < MAX_PATH) return OpenWide(path, file, error);
+  // The extended form takes a full path, with nothing relative left to
+  // resolve: \\?\C:\dir\name, or \\?\UNC\server\share\name, where the
+  // full path's first backslash gives way to "UNC".
+  static wchar_t extended[kLongestPath];
+  const bool unc = path[0] == '\\' && path[1] == '\\';
+  const wchar_t* prefix = unc ? L"\\\\?\\UNC" : L"\\\\?\\";
+  const size_t at = unc ? 6 : 4;
+  const DWORD room = kLongestPath - static_cast<DWORD>(at);
+  const DWORD length = GetFullPathNameW(path, room, extended + at, nullptr);
+  if (length == 0 || length >= room) {
+    error = FileError::PathTooLong;
+    return false;
+  }
+  wmemcpy(extended, prefix, wcslen(prefix));
+  return OpenWide(extended, file, error);
+}
+
+bool AnsiFromWide(const wchar_t* wide, TextBuffer& ansi) {
+  TextBuffer converted{};
+  BOOL usedDefault = FALSE;
+  const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, converted.data(),
+                                         static_cast<int>(converted.size()), nullptr, &usedDefault);
+  if (length == 0 || usedDefault) return false;
+  // Some code pages map a character to one that reads back as another.
+  static wchar_t back[kTextCapacity];
+  if (MultiByteToWideChar(CP_ACP, 0, converted.data(), -1, back, kTextCapacity) == 0 || wcscmp(back, wide) != 0) {
+    return false;
+  }
+  ansi = converted;
   return true;
 }
 

@@ -1,13 +1,17 @@
 // What the console front-end does differently on each platform.
 #pragma once
 
-#include <cstdio>
+#include <cstdint>
 
-// Makes the console show the UTF-8 the program writes.
+#include "analyse_file.h"
+
+// The program itself, given its arguments as UTF-8 (as bytes where the
+// system names files by bytes); each platform's entry point calls it.
+int RunCli(int argc, char** argv);
+
+// Makes the console show the UTF-8 the program writes, until it ends.
 void PrepareConsole();
 
-// A path as a JSON string's content, in UTF-8.
-void WriteJsonPath(FILE* out, const char* path);
-
-// A path for a terminal, in UTF-8, its control characters escaped.
-void WriteConsolePath(FILE* out, const char* path);
+// Opens the file an argument names, at any length the system takes, and
+// analyses it; result.path is left empty.
+bool AnalyseNamedFile(const char* name, uint8_t* workBuffer, AnalysisResult& result, FileError* error);

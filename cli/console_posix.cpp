@@ -1,11 +1,15 @@
-#include <cstring>
-
 #include "console.h"
-#include "text_encoding.h"
 
-// Terminals here take UTF-8 already, and paths are bytes: UTF-8 where they are valid.
+int main(int argc, char** argv) { return RunCli(argc, argv); }
+
+// Terminals here take UTF-8 already.
 void PrepareConsole() {}
 
-void WriteJsonPath(FILE* out, const char* path) { WriteJsonUtf8(out, path, strlen(path)); }
-
-void WriteConsolePath(FILE* out, const char* path) { WriteConsoleUtf8(out, path, strlen(path)); }
+// Names are bytes, and as long as the system allows.
+bool AnalyseNamedFile(const char* name, uint8_t* workBuffer, AnalysisResult& result, FileError* error) {
+  FileHandle file;
+  FileError openError = FileError::None;
+  if (FileOpenExclusive(name, file, openError)) return AnalyseOpenFile(file, workBuffer, result, error);
+  if (error != nullptr) *error = openError;
+  return false;
+}

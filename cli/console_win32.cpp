@@ -1,36 +1,61 @@
 #include <windows.h>
 
-#include <cstring>
+#include <cstdlib>
 
-#include "bounded_text.h"
 #include "console.h"
-#include "text_encoding.h"
-
-void PrepareConsole() { SetConsoleOutputCP(CP_UTF8); }
 
 namespace {
 
-// Paths arrive in the ANSI code page; the output is UTF-8. Returns the
-// converted length, or writes nothing and returns -1 when it does not fit.
-int PathAsUtf8(const char* path, char (&utf8)[kTextCapacity * 3]) {
-  wchar_t wide[kTextCapacity];
-  const int count = MultiByteToWideChar(CP_ACP, 0, path, -1, wide, static_cast<int>(kTextCapacity));
-  const int length = count > 0 ? WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, nullptr, nullptr) : 0;
-  return length - 1;
+constexpr int kLongestName = 32'768;  // what the wide calls take, and the terminator
+
+UINT g_outputCodePage = 0;
+
+void RestoreConsole() {
+  if (g_outputCodePage != 0) SetConsoleOutputCP(g_outputCodePage);
 }
 
-void WritePath(FILE* out, const char* path, void (*write)(FILE*, const char*, size_t)) {
-  char utf8[kTextCapacity * 3];
-  const int length = PathAsUtf8(path, utf8);
-  if (length >= 0) {
-    write(out, utf8, static_cast<size_t>(length));
-  } else {
-    write(out, path, strlen(path));
-  }
+// Ctrl+C and closing the console end the program without running atexit.
+BOOL WINAPI OnConsoleBreak(DWORD) {
+  RestoreConsole();
+  return FALSE;  // and let the system end the program
 }
 
 }  // namespace
 
-void WriteJsonPath(FILE* out, const char* path) { WritePath(out, path, WriteJsonUtf8); }
+// Arguments arrive as wide characters, so that no name is turned into
+// another by the ANSI code page, and go on as UTF-8.
+int wmain(int argc, wchar_t** wideArgv) {
+  auto** argv = static_cast<char**>(calloc(static_cast<size_t>(argc) + 1, sizeof(char*)));
+  for (int i = 0; argv != nullptr && i < argc; ++i) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wideArgv[i], -1, nullptr, 0, nullptr, nullptr);
+    argv[i] = static_cast<char*>(calloc(size > 0 ? static_cast<size_t>(size) : 1, 1));
+    if (argv[i] == nullptr) return 1;
+    WideCharToMultiByte(CP_UTF8, 0, wideArgv[i], -1, argv[i], size, nullptr, nullptr);
+  }
+  return argv != nullptr ? RunCli(argc, argv) : 1;
+}
 
-void WriteConsolePath(FILE* out, const char* path) { WritePath(out, path, WriteConsoleUtf8); }
+// The console's own code page comes back on every way out.
+void PrepareConsole() {
+  g_outputCodePage = GetConsoleOutputCP();
+  SetConsoleOutputCP(CP_UTF8);
+  atexit(RestoreConsole);
+  SetConsoleCtrlHandler(OnConsoleBreak, TRUE);
+}
+
+// A name the ANSI code page holds exactly is opened as the window opens it;
+// any other by its wide name, in the extended form where it is long.
+bool AnalyseNamedFile(const char* name, uint8_t* workBuffer, AnalysisResult& result, FileError* error) {
+  static wchar_t wide[kLongestName];
+  TextBuffer ansi{};
+  if (MultiByteToWideChar(CP_UTF8, 0, name, -1, wide, kLongestName) == 0) {
+    if (error != nullptr) *error = FileError::PathTooLong;
+    return false;
+  }
+  if (AnsiFromWide(wide, ansi)) return AnalyseFile(ansi.data(), workBuffer, result, error);
+  FileHandle file;
+  FileError openError = FileError::None;
+  if (FileOpenExclusiveWide(wide, file, openError)) return AnalyseOpenFile(file, workBuffer, result, error);
+  if (error != nullptr) *error = openError;
+  return false;
+}

@@ -41,9 +41,11 @@ void PrintField(const char* label, const char* value) { printf("%-13s %s\n", lab
 
 void PrintGrouped(const char* label, uint32_t value) { PrintField(label, FormatGroupedSize(value).data()); }
 
-void PrintText(const AnalysisResult& r) {
+// Both name the file by its argument: a result holds no name longer than 599
+// characters, and on Windows only the argument has the name as it is.
+void PrintText(const char* name, const AnalysisResult& r) {
   printf("%-13s ", "File Name");
-  WriteConsolePath(stdout, r.path.data());
+  WriteConsoleUtf8(stdout, name, strlen(name));
   fputc('\n', stdout);
   PrintField("Size (Bytes)", FormatGroupedSize(r.size).data());
   PrintField("Type", r.typeDescription);
@@ -62,9 +64,9 @@ void PrintText(const AnalysisResult& r) {
   fputc('\n', stdout);
 }
 
-void PrintJson(const AnalysisResult& r) {
+void PrintJson(const char* name, const AnalysisResult& r) {
   fputs("{\"path\":\"", stdout);
-  WriteJsonPath(stdout, r.path.data());
+  WriteJsonUtf8(stdout, name, strlen(name));
   printf("\",\"size\":%" PRIu64 ",\"content_read\":%s,\"type\":\"", r.size, r.contentRead ? "true" : "false");
   WriteJsonWindows1252(stdout, r.typeDescription, strlen(r.typeDescription));
   fputs("\",\"preview\":\"", stdout);
@@ -78,7 +80,7 @@ void PrintJson(const AnalysisResult& r) {
 
 int UsageError(const char* message, const char* argument) {
   fprintf(stderr, "quorvane-cli: %s", message);
-  WriteConsolePath(stderr, argument);
+  WriteConsoleUtf8(stderr, argument, strlen(argument));
   fputc('\n', stderr);
   fputs(kUsage, stderr);
   return kExitUsage;
@@ -86,7 +88,7 @@ int UsageError(const char* message, const char* argument) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int RunCli(int argc, char** argv) {
   PrepareConsole();
   bool json = false;
   int first = argc;
@@ -132,19 +134,19 @@ int main(int argc, char** argv) {
   bool reported = false;  // text reports are separated by an empty line
   for (int i = first; i < argc; ++i) {
     FileError error = FileError::None;
-    if (!AnalyseFile(argv[i], workBuffer, result, &error)) {
+    if (!AnalyseNamedFile(argv[i], workBuffer, result, &error)) {
       fflush(stdout);
       fputs("quorvane-cli: ", stderr);
-      WriteConsolePath(stderr, argv[i]);
+      WriteConsoleUtf8(stderr, argv[i], strlen(argv[i]));
       fprintf(stderr, ": %s\n", DescribeFileError(error));
       status = kExitFileFailed;
       continue;
     }
     if (json) {
-      PrintJson(result);
+      PrintJson(argv[i], result);
     } else {
       if (reported) fputc('\n', stdout);
-      PrintText(result);
+      PrintText(argv[i], result);
       reported = true;
     }
     fflush(stdout);

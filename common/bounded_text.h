@@ -10,6 +10,8 @@
 // Paths and composed texts: 599 characters and the terminator.
 constexpr size_t kTextCapacity = 600;
 using TextBuffer = std::array<char, kTextCapacity>;
+// Names that only wide characters can hold, as many characters.
+using WideTextBuffer = std::array<wchar_t, kTextCapacity>;
 
 // Appends at most maxLength characters of text (fewer when text ends sooner)
 // to the zero-terminated text in buffer, as many as fit in capacity bytes

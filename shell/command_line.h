@@ -18,7 +18,14 @@ enum class ArgumentStatus : int {
 // arguments; a tab inside quotes comes out as a space.
 ArgumentStatus GetCommandArgument(const char* commandLine, int n, TextBuffer& output);
 
+// The same over wide characters, 599 of them at most.
+ArgumentStatus GetCommandArgument(const wchar_t* commandLine, int n, WideTextBuffer& output);
+
 #ifdef _WIN32
 // The same over the process's own command line.
 ArgumentStatus GetCommandArgument(int n, TextBuffer& output);
+ArgumentStatus GetCommandArgument(int n, WideTextBuffer& output);
+
+// Whether the ANSI code page holds the process's command line exactly.
+bool CommandLineFitsAnsi();
 #endif

@@ -8,6 +8,9 @@ struct Directories {
   // cannot be had.
   TextBuffer program{};
   TextBuffer data{};
+  // Both are UTF-8, as the ANSI code page cannot hold one of them; otherwise
+  // both are ANSI, as every other text of the program is.
+  bool utf8 = false;
 };
 
 // Settles both folders and creates the two levels of the roaming user-data

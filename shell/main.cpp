@@ -39,12 +39,19 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   ShowWindow(window, SW_SHOWNORMAL);
   SetDlgItemTextA(window, IDC_MAIN_PATH, "Drag file into window!");
 
+  // The ANSI command line where the code page holds it; else the wide one.
   TextBuffer argument{};
-  if (GetCommandArgument(1, argument) == ArgumentStatus::Found) AnalyseAndShow(window, argument.data());
+  WideTextBuffer wideArgument{};
+  if (CommandLineFitsAnsi()) {
+    if (GetCommandArgument(1, argument) == ArgumentStatus::Found) AnalyseAndShow(window, argument.data());
+  } else if (GetCommandArgument(1, wideArgument) == ArgumentStatus::Found) {
+    OpenNamedFile(window, wideArgument.data());
+  }
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    if (IsEscapeForMainWindow(window, message) || IsDialogMessageA(window, &message)) continue;
+    if (IsEscapeForMainWindow(window, message) || HandleShortcut(window, message)) continue;
+    if (IsDialogMessageA(window, &message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }

@@ -1,10 +1,12 @@
 #include "main_window.h"
 
+#include <commdlg.h>
 #include <shellapi.h>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <cwchar>
 
 #include "about_dialog.h"
 #include "app_state.h"
@@ -20,16 +22,78 @@ AnalysisResult* g_result = nullptr;
 void OnDropFiles(HWND window, HDROP drop) {
   // While a modal dialog disables the window, a drop is input like any other:
   // ignored. A path too long for our buffers is ignored rather than cut.
-  TextBuffer path{};
-  const bool accept = IsWindowEnabled(window) && DragQueryFileA(drop, 0, nullptr, 0) < kTextCapacity &&
-                      DragQueryFileA(drop, 0, path.data(), static_cast<UINT>(path.size())) != 0;
+  WideTextBuffer name{};
+  const bool accept = IsWindowEnabled(window) && DragQueryFileW(drop, 0, nullptr, 0) < kTextCapacity &&
+                      DragQueryFileW(drop, 0, name.data(), static_cast<UINT>(name.size())) != 0;
   DragFinish(drop);
-  if (accept) AnalyseAndShow(window, path.data());
+  if (accept) OpenNamedFile(window, name.data());
+}
+
+// Ctrl+O: the standard Open dialog, for anyone who cannot drag a file.
+void OnOpen(HWND window) {
+  WideTextBuffer name{};
+  OPENFILENAMEW open{};
+  open.lStructSize = sizeof open;
+  open.hwndOwner = window;
+  open.lpstrFilter = L"All files (*.*)\0*.*\0";
+  open.lpstrFile = name.data();
+  open.nMaxFile = static_cast<DWORD>(name.size());
+  open.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  if (GetOpenFileNameW(&open)) OpenNamedFile(window, name.data());
+}
+
+// What Ctrl+C copies: each field as "label<TAB>value", the preview last.
+struct CopiedField {
+  int id;
+  const wchar_t* label;
+};
+constexpr CopiedField kCopiedFields[] = {
+    {IDC_MAIN_PATH, L"File Name"},
+    {IDC_MAIN_SIZE, L"Size (Bytes)"},
+    {IDC_MAIN_TYPE, L"Type"},
+    {IDC_MAIN_CHARACTERS, L"Characters"},
+    {IDC_MAIN_WORDS, L"Words"},
+    {IDC_MAIN_LETTERS, L"Letters"},
+    {IDC_MAIN_LINES, L"Lines"},
+    {IDC_MAIN_DIGITS, L"Numbers"},
+    {IDC_MAIN_SENTENCES, L"Sentences"},
+    {IDC_MAIN_SPACES, L"Spaces"},
+    {IDC_MAIN_AVERAGE_WORD, L"Avg Wd"},
+    {IDC_MAIN_SYMBOLS, L"Symbols"},
+    {IDC_MAIN_AVERAGE_SENTENCE, L"Avg Sent"},
+    {IDC_MAIN_PREVIEW, L"Preview"},
+};
+
+// Puts what the window shows on the clipboard as Unicode text.
+void CopyWindowText(HWND window) {
+  size_t count = 1;
+  for (const CopiedField& field : kCopiedFields) {
+    count += wcslen(field.label) + 3 + static_cast<size_t>(GetWindowTextLengthW(GetDlgItem(window, field.id)));
+  }
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, count * sizeof(wchar_t));
+  auto* text = block != nullptr ? static_cast<wchar_t*>(GlobalLock(block)) : nullptr;
+  if (text == nullptr) {
+    if (block != nullptr) GlobalFree(block);
+    return;
+  }
+  size_t at = 0;
+  for (const CopiedField& field : kCopiedFields) {
+    at += static_cast<size_t>(swprintf(text + at, count - at, L"%ls\t", field.label));
+    at += static_cast<size_t>(GetDlgItemTextW(window, field.id, text + at, static_cast<int>(count - at)));
+    if (field.id != IDC_MAIN_PREVIEW) at += static_cast<size_t>(swprintf(text + at, count - at, L"\r\n"));
+  }
+  GlobalUnlock(block);
+  if (OpenClipboard(window)) {
+    EmptyClipboard();
+    if (SetClipboardData(CF_UNICODETEXT, block) != nullptr) block = nullptr;  // the clipboard owns it now
+    CloseClipboard();
+  }
+  if (block != nullptr) GlobalFree(block);
 }
 
 void OnCommand(HWND window, int id) {
   if (id == IDC_MAIN_ABOUT && !g_aboutOpen) {
-    ShowAboutDialog(window, {g_directories.program.data(), g_directories.data.data()});
+    ShowAboutDialog(window, {g_directories.program.data(), g_directories.data.data(), g_directories.utf8});
   }
   if (id == IDC_MAIN_FEEDBACK && !g_noticeOpen) ShowFeedbackNotice(window);
   // Anything else, Enter and Escape included, does nothing here.
@@ -76,6 +140,34 @@ void SetMainAnalysis(uint8_t* workBuffer, AnalysisResult* result) {
 
 void AnalyseAndShow(HWND window, const char* path) {
   if (AnalyseFile(path, g_workBuffer, *g_result)) ShowResult(window, *g_result);
+}
+
+void OpenNamedFile(HWND window, const wchar_t* name) {
+  TextBuffer ansi{};
+  if (AnsiFromWide(name, ansi)) return AnalyseAndShow(window, ansi.data());
+  FileHandle file;
+  FileError error = FileError::None;
+  if (wcslen(name) >= kTextCapacity || !FileOpenExclusiveWide(name, file, error) ||
+      !AnalyseOpenFile(file, g_workBuffer, *g_result)) {
+    return;
+  }
+  ShowResult(window, *g_result);
+  SetDlgItemTextW(window, IDC_MAIN_PATH, name);
+}
+
+bool HandleShortcut(HWND window, const MSG& message) {
+  if (message.message != WM_KEYDOWN || (message.hwnd != window && !IsChild(window, message.hwnd))) return false;
+  if (GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_MENU) < 0) return false;
+  if (message.wParam == 'O') {
+    OnOpen(window);
+    return true;
+  }
+  // A selection in a field is copied as the field copies it.
+  DWORD start = 0, end = 0;
+  SendMessageW(message.hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  if (message.wParam != 'C' || start != end) return false;
+  CopyWindowText(window);
+  return true;
 }
 
 void ShowGroupedNumber(HWND window, int fieldId, int32_t value) {

@@ -23,6 +23,15 @@ void SetMainAnalysis(uint8_t* workBuffer, AnalysisResult* result);
 // nothing.
 void AnalyseAndShow(HWND window, const char* path);
 
+// Analyses the file a wide name names and shows the result: by its ANSI name
+// where the code page holds it exactly, as every other call does; otherwise
+// by the wide name, which the File Name field then shows as it is.
+void OpenNamedFile(HWND window, const wchar_t* name);
+
+// Ctrl+O (open a file) and Ctrl+C (copy what the window shows) anywhere in
+// the window; true when message was one of them and is handled.
+bool HandleShortcut(HWND window, const MSG& message);
+
 void ShowResult(HWND window, const AnalysisResult& result);
 
 // Sets a field's whole text to value, grouped (1.000.050).

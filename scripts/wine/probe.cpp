@@ -112,9 +112,10 @@ int Log(const std::string& folder) {
       folder + '\\' + std::to_string(created.dwHighDateTime * (1ULL << 32) + created.dwLowDateTime) + ".txt";
   HANDLE file = CreateFileA((path + ".tmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 1;
-  const char* line = GetCommandLineA();
+  static std::array<char, 4 * 32768> line;  // in UTF-8, so that no name is lost to the code page
+  const int length = WideCharToMultiByte(CP_UTF8, 0, GetCommandLineW(), -1, line.data(), line.size(), nullptr, nullptr);
   DWORD written = 0;
-  WriteFile(file, line, static_cast<DWORD>(strlen(line)), &written, nullptr);
+  WriteFile(file, line.data(), static_cast<DWORD>(length > 0 ? length - 1 : 0), &written, nullptr);
   CloseHandle(file);
   return MoveFileA((path + ".tmp").c_str(), path.c_str()) ? 0 : 1;
 }

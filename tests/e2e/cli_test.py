@@ -96,14 +96,14 @@ class Cli(unittest.TestCase):
         os.truncate(sparse, 6 << 30)
         os.chmod(locked, 0)
         (WORK / ("d" * 250) / ("e" * 250)).mkdir(parents=True, exist_ok=True)
-        deep = f"{'d' * 250}/{'e' * 250}/{'f' * 97}"  # 599 characters, the most a path may have
-        make(deep, b"Deep.")
+        deep = f"{'d' * 250}/{'e' * 250}/{'f' * 97}"  # 599 characters, the most the window takes
+        make(deep, b"Deep."), make(deep + "f", b"Deep.")
         names = ["it's \"quoted\" .txt", "\u03a9mega \U0001F600.txt", "bad\udcff\udcfe", "bad\xff\xfe",
                  "esc\x1b]0;title\x07\nType Portable Document Format"]
         # Each row: what is named, then the size reported or why it is refused.
         rows = [(WORK / "gone.txt", "no such file"), (locked, "access denied"), (WORK, "not a regular file"),
                 ("/dev/zero", "not a regular file"), (fifo, "not a regular file"), ("/proc/self/mem", "not a regular file"),
-                (sparse, 6 << 30), (deep, 5), (deep + "f", "path too long"),
+                (sparse, 6 << 30), (deep, 5), (deep + "f", 5),
                 ("x" * 100_000, "path too long"), *[(make(name, b"Odd."), 4) for name in names]]
         with open(make("held.txt", b"Held."), "rb"):  # natively nothing keeps others out
             rows.append(("held.txt", 5))

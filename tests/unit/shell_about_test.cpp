@@ -97,6 +97,17 @@ TEST(GetCommandArgument, StatusAndOutput) {
     EXPECT_EQ(static_cast<int>(GetCommandArgument(line.c_str(), n, output)), status) << line;
     EXPECT_EQ(output.data(), expected) << line;
   }
+  // Wide characters follow the same rules, a character a unit.
+  const std::wstring cjk599(599, L'\u65e5');
+  const std::tuple<std::wstring, int, int, std::wstring> wide[] = {
+      {L"p \"C:\\\u03a9 mega\\\U0001F600.txt\" x", 1, 1, L"C:\\\u03a9 mega\\\U0001F600.txt"},
+      {L"p \"" + cjk599 + L"\"", 1, 1, cjk599},
+      {L"p x" + cjk599, 1, 5, L"untouched"},
+      {L"p \"\t", 1, 3, L"untouched"}};
+  for (const auto& [line, n, status, expected] : wide) {
+    WideTextBuffer output{L"untouched"};
+    EXPECT_TRUE(static_cast<int>(GetCommandArgument(line.c_str(), n, output)) == status && output.data() == expected);
+  }
 }
 
 }  // namespace
