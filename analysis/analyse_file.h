@@ -17,7 +17,7 @@ constexpr size_t kWorkBufferSize = 1'000'050;
 
 struct AnalysisResult {
   TextBuffer path{};
-  uint64_t size = 0;                           // full length in bytes
+  uint64_t size{};                             // full length in bytes
   bool contentRead = false;                    // at least one byte of the head was read
   uint32_t previewLength{};                    // bytes before the head's first zero byte
   std::array<char, kHeadLimit + 1> preview{};  // empty when nothing was read

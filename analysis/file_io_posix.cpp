@@ -1,9 +1,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 #ifdef __linux__
 #include <linux/magic.h>
-#include <sys/vfs.h>
 #endif
 
 #include <cerrno>
@@ -28,11 +28,9 @@ FileError ErrorFromErrno(int code) {
 
 // The kernel's own files (/proc, /sys and the like) call themselves regular
 // but have no fixed content: /proc/self/mem, for one, reads a process's memory.
-bool IsPseudoFile([[maybe_unused]] int fd) {
+bool IsPseudoFileSystem([[maybe_unused]] int64_t type) {
 #ifdef __linux__
-  struct statfs where {};
-  if (fstatfs(fd, &where) != 0) return true;
-  switch (where.f_type) {
+  switch (type) {
     case PROC_SUPER_MAGIC:
     case SYSFS_MAGIC:
     case DEBUGFS_MAGIC:
@@ -48,6 +46,12 @@ bool IsPseudoFile([[maybe_unused]] int fd) {
   }
 #endif
   return false;
+}
+
+// One that cannot be asked about is taken for such a file.
+bool IsPseudoFile(int fd) {
+  struct statfs where {};
+  return fstatfs(fd, &where) != 0 || IsPseudoFileSystem(where.f_type);
 }
 
 }  // namespace

@@ -31,8 +31,7 @@ namespace {
 bool RowMatches(const SignatureRow& row, const uint8_t* head, size_t byteCount) {
   if (row.offset > byteCount || row.length > byteCount - row.offset) return false;
   for (uint32_t i = 0; i < row.length; ++i) {
-    uint8_t b = head[row.offset + i];
-    if (b == 0) return false;
+    uint8_t b = head[row.offset + i];  // a zero byte never matches: no signature holds one
     if (b >= 0x61 && b <= 0x7A) b = static_cast<uint8_t>(b - 0x20);
     if (b != static_cast<uint8_t>(row.signature[i])) return false;
   }

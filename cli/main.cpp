@@ -123,7 +123,7 @@ int RunCli(int argc, char** argv) {
   // One allocation for the result and the WorkBuffer: the result holds the
   // 50,000-byte preview, which as a static with its initial values would be
   // stored in the executable.
-  auto* memory = static_cast<uint8_t*>(calloc(1, sizeof(AnalysisResult) + kWorkBufferSize));
+  auto* memory = static_cast<uint8_t*>(calloc(sizeof(AnalysisResult) + kWorkBufferSize, sizeof(uint8_t)));
   if (memory == nullptr) {
     fputs("quorvane-cli: out of memory\n", stderr);
     return kExitFileFailed;

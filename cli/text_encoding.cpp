@@ -140,8 +140,9 @@ void WriteConsoleWindows1252(FILE* out, const char* bytes, size_t byteCount) {
     if (i == byteCount) break;
     const uint32_t codePoint = DecodeWindows1252(static_cast<uint8_t>(bytes[i]));
     if (codePoint == '\r') continue;
-    const bool control =
-        (codePoint < 0x20 && codePoint != '\n' && codePoint != '\t') || (codePoint >= 0x7F && codePoint < 0xA0);
+    // Line feeds, tabs and printable ASCII went out in the run: what is left
+    // below U+00A0 is a C0 control, DEL or a C1 control.
+    const bool control = codePoint < 0xA0;
     WriteUtf8(out, control ? 0xFFFD : codePoint);
   }
 }

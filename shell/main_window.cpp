@@ -78,10 +78,17 @@ void CopyWindowText(HWND window) {
   }
   size_t at = 0;
   for (const CopiedField& field : kCopiedFields) {
-    at += static_cast<size_t>(swprintf(text + at, count - at, L"%ls\t", field.label));
+    const size_t label = wcslen(field.label);
+    wmemcpy(text + at, field.label, label);
+    text[at + label] = L'\t';
+    at += label + 1;
     at += static_cast<size_t>(GetDlgItemTextW(window, field.id, text + at, static_cast<int>(count - at)));
-    if (field.id != IDC_MAIN_PREVIEW) at += static_cast<size_t>(swprintf(text + at, count - at, L"\r\n"));
+    if (field.id != IDC_MAIN_PREVIEW) {
+      text[at++] = L'\r';
+      text[at++] = L'\n';
+    }
   }
+  text[at] = L'\0';
   GlobalUnlock(block);
   if (OpenClipboard(window)) {
     EmptyClipboard();

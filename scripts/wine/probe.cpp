@@ -7,11 +7,17 @@
 //   probe keys TITLE VK...           keys to the focus (VK + 0x100: with Alt), prints the focus after each
 //   probe log DIR TARGET             the shell's handler: writes its command line into DIR
 //   probe hold PATH...               opens files unshared, or makes \\.\pipe\ names, says "held", sleeps until killed
+//   probe chord TITLE VK             Ctrl+VK as real keyboard input to the window, brought to the front
+//   probe set TITLE ID TEXT          sets a control's text
+//   probe clip TITLE                 the clipboard's Unicode text
 #include <windows.h>
+// After windows.h, which it builds on.
+#include <shellapi.h>
 
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -19,18 +25,45 @@ namespace {
 constexpr UINT kWaitMs = 5000;
 std::string g_out;
 
+void AddWide(const wchar_t* text, size_t length) {
+  static std::array<char, 4 * 65536> utf8;
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), utf8.data(),
+                                        static_cast<int>(utf8.size()), nullptr, nullptr);
+  g_out.append(utf8.data(), static_cast<size_t>(bytes));
+}
+
 // WM_GETTEXT as a message, which reaches other processes' controls, in UTF-8.
 // The preview field holds up to 50,000 characters.
 void AddText(HWND window) {
   static std::array<wchar_t, 65536> wide;
-  static std::array<char, 4 * 65536> utf8;
   DWORD_PTR length = 0;
   if (window != nullptr)
     SendMessageTimeoutW(window, WM_GETTEXT, wide.size(), reinterpret_cast<LPARAM>(wide.data()), SMTO_ABORTIFHUNG,
                         kWaitMs, &length);
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(length), utf8.data(),
-                                        static_cast<int>(utf8.size()), nullptr, nullptr);
-  g_out.append(utf8.data(), static_cast<size_t>(bytes));
+  AddWide(wide.data(), length);
+}
+
+// Ctrl with a key, as real input to the window brought to the front: posted
+// keys leave the Ctrl key's state up.
+bool Chord(HWND window, WORD key) {
+  SetForegroundWindow(window);
+  std::array<INPUT, 4> inputs{};
+  const WORD keys[] = {VK_CONTROL, key, key, VK_CONTROL};
+  for (size_t i = 0; i < inputs.size(); ++i) {
+    inputs[i].type = INPUT_KEYBOARD;
+    inputs[i].ki.wVk = keys[i];
+    inputs[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+  }
+  return SendInput(inputs.size(), inputs.data(), sizeof(INPUT)) == inputs.size();
+}
+
+void AddClipboard() {
+  if (!OpenClipboard(nullptr)) return;
+  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  const auto* text = data != nullptr ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+  if (text != nullptr) AddWide(text, wcslen(text));
+  if (text != nullptr) GlobalUnlock(data);
+  CloseClipboard();
 }
 
 // Fields end in 0x1f.
@@ -141,6 +174,14 @@ int main(int argc, char** argv) {
   HWND window = FindWindowA(nullptr, argv[2]);
   if (window == nullptr) return 1;
   if (command == "read") Read(window, argc > 3);
+  if (command == "chord" && argc == 4) return Chord(window, static_cast<WORD>(strtol(argv[3], nullptr, 0))) ? 0 : 1;
+  if (command == "clip") AddClipboard();
+  if (command == "set" && argc == 5) {
+    // The text in wide characters, as the command line has it.
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    return wide != nullptr && count == 5 && SetDlgItemTextW(window, atoi(argv[3]), wide[4]) ? 0 : 1;
+  }
   if (command == "keys") Keys(window, argc - 3, argv + 3);
   if (command == "post" && argc == 6) {
     HWND target = atoi(argv[3]) == 0 ? window : GetDlgItem(window, atoi(argv[3]));
