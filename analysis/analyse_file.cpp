@@ -48,7 +48,8 @@ bool AnalyseOpenFile(FileHandle file, uint8_t* workBuffer, AnalysisResult& resul
     memset(workBuffer + headLength, 0, 4);
   }
   FileVersion after;
-  intact = intact && FileQuery(file, after) && after.length == before.length && after.changed == before.changed;
+  intact = intact && FileQuery(file, after) && after.length == before.length && after.changed == before.changed &&
+           after.changedNanoseconds == before.changedNanoseconds;
   FileClose(file);
   if (!intact) return Fail(FileError::Changed, error);
 

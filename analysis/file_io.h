@@ -34,8 +34,9 @@ bool AnsiFromWide(const wchar_t* wide, TextBuffer& ansi);
 // its last change. Taken before and after reading, it tells a file that was
 // cut, extended or rewritten meanwhile.
 struct FileVersion {
-  uint64_t length = 0;
-  int64_t changed = 0;
+  uint64_t length{};
+  int64_t changed{};             // seconds
+  int64_t changedNanoseconds{};  // and their part, where the file system keeps one
 };
 
 // False, with version untouched, when the platform cannot tell.

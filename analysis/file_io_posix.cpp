@@ -88,8 +88,7 @@ bool FileQuery(FileHandle file, FileVersion& version) {
   // every write and truncation, as far as the file system's clock resolves.
   struct stat info {};
   if (fstat(static_cast<int>(file.value), &info) != 0) return false;
-  version =
-      FileVersion{static_cast<uint64_t>(info.st_size), info.st_ctim.tv_sec * 1'000'000'000 + info.st_ctim.tv_nsec};
+  version = FileVersion{static_cast<uint64_t>(info.st_size), info.st_ctim.tv_sec, info.st_ctim.tv_nsec};
   return true;
 }
 

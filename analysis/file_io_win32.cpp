@@ -115,7 +115,7 @@ bool FileQuery(FileHandle file, FileVersion& version) {
   if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return false;
   // No other handle can write while ours is open unshared: the length alone
   // tells a failing read.
-  version = FileVersion{(static_cast<uint64_t>(high) << 32) | low, 0};
+  version = FileVersion{(static_cast<uint64_t>(high) << 32) | low, 0, 0};
   return true;
 }
 

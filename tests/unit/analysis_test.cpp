@@ -182,23 +182,24 @@ TEST(FileRead, PastTheEndAndFailing) {
   EXPECT_EQ(std::string(buffer.begin(), buffer.begin() + 15), "01234567890123"s + '\0');
   FileClose(file);
   fs::remove(path);
-  FileVersion version{7, 8};
+  FileVersion version{7, 8, 9};
   EXPECT_TRUE(FileRead(FileHandle{}, buffer.data(), 100) == 0 && !FileQuery(FileHandle{}, version) &&
-              version.length == 7 && version.changed == 8);
+              version.length == 7 && version.changed == 8 && version.changedNanoseconds == 9);
 #ifndef _WIN32
-  // A read that delivers less than asked is read on, into the rest of the buffer.
+  // A read that delivers less than asked is read on, into the rest of the
+  // buffer and no further, however much more there is.
   int ends[2] = {};
   ASSERT_EQ(pipe(ends), 0);
   std::thread writer([&] {
     EXPECT_EQ(write(ends[1], "abc", 3), 3);
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(write(ends[1], "def", 3), 3);
+    EXPECT_EQ(write(ends[1], "defghijklmn", 11), 11);
     close(ends[1]);
   });
-  EXPECT_EQ(FileRead(FileHandle{ends[0]}, buffer.data() + 20, 10), 6u);
+  EXPECT_EQ(FileRead(FileHandle{ends[0]}, buffer.data() + 20, 10), 10u);
   writer.join();
   close(ends[0]);
-  EXPECT_EQ(std::string(buffer.begin() + 14, buffer.begin() + 26), std::string(6, '\0') + "abcdef");
+  EXPECT_EQ(std::string(buffer.begin() + 14, buffer.begin() + 31), std::string(6, '\0') + "abcdefghij" + '\0');
 #endif
 }
 
