@@ -6,7 +6,9 @@
 program.ico (icon 500): a page with a folded corner under a magnifying glass.
 details.ico (icon 501): a blue card with a rising bar chart.
 
-Each file holds 16, 32 and 48 pixel images, 32-bit BGRA with an AND mask.
+Each file holds 16, 20, 24, 32, 40, 48, 64 and 256 pixel images: the small
+ones 32-bit BGRA with an AND mask, as every reader takes them, the rest PNG,
+which Windows reads since Vista and which keeps the executable small.
 Shapes are described in a 48-unit square and rendered by supersampling, so
 edges are anti-aliased; strokes are given in pixels of the target size so the
 outlines stay one crisp pixel wide at 16 and 32.  Only the standard library
@@ -20,7 +22,8 @@ import struct
 import sys
 import zlib
 
-SIZES = (16, 32, 48)
+SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
+PNG_FROM = 32  # pixels: this size and larger are stored as PNG
 CANVAS = 48.0
 SAMPLES = 6  # per pixel and axis
 
@@ -273,17 +276,23 @@ def png(width, height, rgba_rows):
             + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
 
+def bgra_to_rgba(row):
+    out = bytearray(row)
+    out[0::4], out[2::4] = row[2::4], row[0::4]
+    return bytes(out)
+
+
 def preview(pictures, zoom=4):
     """Every size of every icon, enlarged without smoothing, on a checkerboard."""
     gap = 8
-    width = gap + sum(size * zoom + gap for size in SIZES)
-    height = gap + len(pictures) * (max(SIZES) * zoom + gap)
+    width = gap + sum(size * zoom + gap for size in SIZES[:-1])
+    height = gap + len(pictures) * (SIZES[-2] * zoom + gap)
     canvas = [[(200, 200, 200) if ((x // 8) + (y // 8)) % 2 else (245, 245, 245) for x in range(width)]
               for y in range(height)]
     for row_index, rendered in enumerate(pictures):
         left = gap
-        top = gap + row_index * (max(SIZES) * zoom + gap)
-        for size in SIZES:
+        top = gap + row_index * (SIZES[-2] * zoom + gap)
+        for size in SIZES[:-1]:  # the largest would dwarf the rest
             rows = rendered[size]
             for y in range(size * zoom):
                 src = rows[y // zoom]
@@ -311,7 +320,8 @@ def main():
     for name, draw in ICONS:
         rendered = {size: render(draw(size), size) for size in SIZES}
         pictures.append(rendered)
-        data = ico([(size, dib(rendered[size], size)) for size in SIZES])
+        data = ico([(size, png(size, size, [bgra_to_rgba(row) for row in rendered[size]]) if size >= PNG_FROM
+                        else dib(rendered[size], size)) for size in SIZES])
         path = os.path.join(args.outdir, name)
         temp = path + ".tmp"
         with open(temp, "wb") as f:

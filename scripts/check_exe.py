@@ -34,7 +34,7 @@ MEM_EXECUTE, MEM_WRITE = 0x20000000, 0x80000000
 BASE_RELOCATIONS = 5  # the data directory of base relocations
 GUI_DIALOGS = ("MAINDIALOG", 1005, 1025)
 GUI_ICONS = (500, 501)
-ICON_SIZES = {16, 32, 48}
+ICON_SIZES = {16, 20, 24, 32, 40, 48, 64, 256}
 
 
 def resources(pe):
