@@ -103,7 +103,7 @@ void WriteJsonUtf8(FILE* out, const char* bytes, size_t byteCount) {
   while (i < byteCount) {
     // Plain ASCII and whole UTF-8 sequences go out as they are, a run in one write.
     size_t end = i;
-    for (size_t length = 1; end < byteCount; end += length) {
+    for (size_t length{}; end < byteCount; end += length) {
       length = IsJsonPlain(data[end]) ? 1 : Utf8SequenceLength(data + end, byteCount - end);
       if (length == 0 || (length == 1 && !IsJsonPlain(data[end]))) break;
     }
