@@ -25,10 +25,15 @@ AboutDialogState& StateOf(HWND dialog) {
   return *reinterpret_cast<AboutDialogState*>(GetWindowLongPtrA(dialog, DWLP_USER));
 }
 
-// The shell opens what a text names; a UTF-8 one by its wide form.
-void OpenInShell(const char* target, bool utf8 = false) {
+// The wide form of a UTF-8 text, kept until the next call; null when the
+// text is ANSI or does not convert.
+const wchar_t* WideFromUtf8(const char* text, bool utf8) {
   static wchar_t wide[kPageTextSize];
-  if (utf8 && MultiByteToWideChar(CP_UTF8, 0, target, -1, wide, kPageTextSize) != 0) {
+  return utf8 && MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, kPageTextSize) != 0 ? wide : nullptr;
+}
+
+void OpenInShell(const char* target, bool utf8 = false) {
+  if (const wchar_t* wide = WideFromUtf8(target, utf8)) {
     ShellExecuteW(nullptr, nullptr, wide, nullptr, nullptr, SW_SHOWNORMAL);
   } else {
     ShellExecuteA(nullptr, nullptr, target, nullptr, nullptr, SW_SHOWNORMAL);
@@ -36,8 +41,7 @@ void OpenInShell(const char* target, bool utf8 = false) {
 }
 
 void SetFieldText(HWND dialog, int id, const char* text, bool utf8) {
-  static wchar_t wide[kPageTextSize];
-  if (utf8 && MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, kPageTextSize) != 0) {
+  if (const wchar_t* wide = WideFromUtf8(text, utf8)) {
     SetDlgItemTextW(dialog, id, wide);
   } else {
     SetDlgItemTextA(dialog, id, text);

@@ -79,3 +79,14 @@ bool AnalyseFile(const char* path, uint8_t* workBuffer, AnalysisResult& result, 
   memcpy(result.path.data(), path, pathLength + 1);
   return true;
 }
+
+#ifdef _WIN32
+bool AnalyseFileWide(const wchar_t* name, uint8_t* workBuffer, AnalysisResult& result, FileError* error) {
+  TextBuffer ansi{};
+  if (AnsiFromWide(name, ansi)) return AnalyseFile(ansi.data(), workBuffer, result, error);
+  FileHandle file;
+  FileError openError = FileError::None;
+  if (!FileOpenExclusiveWide(name, file, openError)) return Fail(openError, error);
+  return AnalyseOpenFile(file, workBuffer, result, error);
+}
+#endif

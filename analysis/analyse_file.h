@@ -39,3 +39,10 @@ bool AnalyseFile(const char* path, uint8_t* workBuffer, AnalysisResult& result, 
 // a path longer than a result holds), which it closes; result.path is left
 // empty, for the caller to name the file as it knows it.
 bool AnalyseOpenFile(FileHandle file, uint8_t* workBuffer, AnalysisResult& result, FileError* error = nullptr);
+
+#ifdef _WIN32
+// By a wide name: as AnalyseFile does by the name's ANSI form where the code
+// page holds it exactly (result.path then holds it); otherwise by the wide
+// name itself, at any length, leaving result.path empty.
+bool AnalyseFileWide(const wchar_t* name, uint8_t* workBuffer, AnalysisResult& result, FileError* error = nullptr);
+#endif

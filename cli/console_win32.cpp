@@ -47,15 +47,9 @@ void PrepareConsole() {
 // any other by its wide name, in the extended form where it is long.
 bool AnalyseNamedFile(const char* name, uint8_t* workBuffer, AnalysisResult& result, FileError* error) {
   static wchar_t wide[kLongestName];
-  TextBuffer ansi{};
-  if (MultiByteToWideChar(CP_UTF8, 0, name, -1, wide, kLongestName) == 0) {
-    if (error != nullptr) *error = FileError::PathTooLong;
-    return false;
+  if (MultiByteToWideChar(CP_UTF8, 0, name, -1, wide, kLongestName) != 0) {
+    return AnalyseFileWide(wide, workBuffer, result, error);
   }
-  if (AnsiFromWide(wide, ansi)) return AnalyseFile(ansi.data(), workBuffer, result, error);
-  FileHandle file;
-  FileError openError = FileError::None;
-  if (FileOpenExclusiveWide(wide, file, openError)) return AnalyseOpenFile(file, workBuffer, result, error);
-  if (error != nullptr) *error = openError;
+  if (error != nullptr) *error = FileError::PathTooLong;
   return false;
 }

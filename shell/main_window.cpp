@@ -150,16 +150,10 @@ void AnalyseAndShow(HWND window, const char* path) {
 }
 
 void OpenNamedFile(HWND window, const wchar_t* name) {
-  TextBuffer ansi{};
-  if (AnsiFromWide(name, ansi)) return AnalyseAndShow(window, ansi.data());
-  FileHandle file;
-  FileError error = FileError::None;
-  if (wcslen(name) >= kTextCapacity || !FileOpenExclusiveWide(name, file, error) ||
-      !AnalyseOpenFile(file, g_workBuffer, *g_result)) {
-    return;
-  }
+  if (!AnalyseFileWide(name, g_workBuffer, *g_result)) return;
   ShowResult(window, *g_result);
-  SetDlgItemTextW(window, IDC_MAIN_PATH, name);
+  // An empty path: the name was opened as it is, and is shown so.
+  if (g_result->path[0] == '\0') SetDlgItemTextW(window, IDC_MAIN_PATH, name);
 }
 
 bool HandleShortcut(HWND window, const MSG& message) {
