@@ -23,14 +23,16 @@ BOOL WINAPI OnConsoleBreak(DWORD) {
 }  // namespace
 
 // Arguments arrive as wide characters, so that no name is turned into
-// another by the ANSI code page, and go on as UTF-8.
+// another by the ANSI code page, and go on as UTF-8. A name with a lone
+// surrogate has no UTF-8 form: it goes on empty, and is refused, rather than
+// as some other name.
 int wmain(int argc, wchar_t** wideArgv) {
   auto** argv = static_cast<char**>(calloc(static_cast<size_t>(argc) + 1, sizeof(char*)));
   for (int i = 0; argv != nullptr && i < argc; ++i) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, wideArgv[i], -1, nullptr, 0, nullptr, nullptr);
+    const int size = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wideArgv[i], -1, nullptr, 0, nullptr, nullptr);
     argv[i] = static_cast<char*>(calloc(size > 0 ? static_cast<size_t>(size) : 1, 1));
     if (argv[i] == nullptr) return 1;
-    WideCharToMultiByte(CP_UTF8, 0, wideArgv[i], -1, argv[i], size, nullptr, nullptr);
+    if (size > 0) WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wideArgv[i], -1, argv[i], size, nullptr, nullptr);
   }
   return argv != nullptr ? RunCli(argc, argv) : 1;
 }
