@@ -45,11 +45,31 @@ bool Opened(HANDLE handle, FileError failure, FileHandle& file, FileError& error
   return true;
 }
 
-bool OpenWide(const wchar_t* path, FileHandle& file, FileError& error) {
-  HANDLE handle = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+HANDLE CreateFileNamed(const char* path) {
+  return CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+HANDLE CreateFileNamed(const wchar_t* path) {
+  return CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+DWORD AttributesOf(const char* path) { return GetFileAttributesA(path); }
+DWORD AttributesOf(const wchar_t* path) { return GetFileAttributesW(path); }
+
+// A 32-bit program on 64-bit Windows has its opens under System32 sent to
+// SysWOW64, which holds other files by the same names: the file the name
+// names is opened with that turned off, around the open alone (on 32-bit
+// Windows the call fails and changes nothing).
+template <typename Char>
+bool OpenNamed(const Char* path, FileHandle& file, FileError& error) {
+#ifndef _WIN64
+  PVOID redirection = nullptr;
+  const BOOL unredirected = Wow64DisableWow64FsRedirection(&redirection);
+#endif
+  HANDLE handle = CreateFileNamed(path);
   const DWORD code = GetLastError();
-  const FileError failure =
-      handle == INVALID_HANDLE_VALUE ? OpenError(code, GetFileAttributesW(path)) : FileError::None;
+  const FileError failure = handle == INVALID_HANDLE_VALUE ? OpenError(code, AttributesOf(path)) : FileError::None;
+#ifndef _WIN64
+  if (unredirected) Wow64RevertWow64FsRedirection(redirection);
+#endif
   return Opened(handle, failure, file, error);
 }
 
@@ -67,15 +87,11 @@ bool FileOpenExclusive(const char* path, FileHandle& file, FileError& error) {
     error = FileError::PathTooLong;
     return false;
   }
-  HANDLE handle = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  const DWORD code = GetLastError();
-  const FileError failure =
-      handle == INVALID_HANDLE_VALUE ? OpenError(code, GetFileAttributesA(path)) : FileError::None;
-  return Opened(handle, failure, file, error);
+  return OpenNamed(path, file, error);
 }
 
 bool FileOpenExclusiveWide(const wchar_t* path, FileHandle& file, FileError& error) {
-  if (wcslen(path) < MAX_PATH) return OpenWide(path, file, error);
+  if (wcslen(path) < MAX_PATH) return OpenNamed(path, file, error);
   // The extended form takes a full path, with nothing relative left to
   // resolve: \\?\C:\dir\name, or \\?\UNC\server\share\name, where the
   // full path's first backslash gives way to "UNC".
@@ -90,7 +106,7 @@ bool FileOpenExclusiveWide(const wchar_t* path, FileHandle& file, FileError& err
     return false;
   }
   wmemcpy(extended, prefix, wcslen(prefix));
-  return OpenWide(extended, file, error);
+  return OpenNamed(extended, file, error);
 }
 
 bool AnsiFromWide(const wchar_t* wide, TextBuffer& ansi) {

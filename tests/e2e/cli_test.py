@@ -87,6 +87,19 @@ class Cli(unittest.TestCase):
         status, out, _ = run("--json", "--", "-dashed.txt")
         self.assertEqual((status, json.loads(out)["path"]), (0, "-dashed.txt"))
 
+    @unittest.skipUnless(RUNNER, "the Windows system folder")
+    def test_system_folder_as_named(self):
+        # Windows shows a 32-bit program SysWOW64 under the name System32:
+        # each name must still give the file it names, on either build.
+        windows = Path(os.environ["WINEPREFIX"]) / "drive_c" / "windows"
+        (windows / "syswow64").mkdir(exist_ok=True)
+        for name, text in [("system32/quorvane-64.txt", b"Only here."), ("system32/quorvane-both.txt", b"The 64-bit one."),
+                           ("syswow64/quorvane-both.txt", b"The 32-bit copy.")]:
+            (windows / name).write_bytes(text)
+        status, out, _ = run("--json", r"C:\windows\system32\quorvane-64.txt", r"C:\Windows\System32\quorvane-both.txt")
+        self.assertEqual((status, [json.loads(line)["preview"] for line in out.splitlines()]),
+                         (0, ["Only here.", "The 64-bit one."]))
+
     @unittest.skipIf(RUNNER, "the host's devices, pipes and names")
     def test_hostile_inputs(self):
         # Run as a user whom permissions bind, so that the locked file is locked.
