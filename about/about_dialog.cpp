@@ -22,7 +22,7 @@ struct AboutDialogState {
 };
 
 AboutDialogState& StateOf(HWND dialog) {
-  return *reinterpret_cast<AboutDialogState*>(GetWindowLongPtrA(dialog, DWLP_USER));
+  return *reinterpret_cast<AboutDialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
 }
 
 // The wide form of a UTF-8 text, kept until the next call; null when the
@@ -150,7 +150,7 @@ void OnCommand(HWND dialog, int id) {
 }
 
 INT_PTR OnInitDialog(HWND dialog, LPARAM state) {
-  SetWindowLongPtrA(dialog, DWLP_USER, state);
+  SetWindowLongPtrW(dialog, DWLP_USER, state);
   g_aboutOpen = true;
   // The template asks for a system-modal box; not every platform makes that
   // topmost, so say it outright.
@@ -170,7 +170,7 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_INITDIALOG: return OnInitDialog(dialog, lParam);
     case WM_COMMAND:
       // Only once the dialog has its state: the list may notify while it is made.
-      if (GetWindowLongPtrA(dialog, DWLP_USER) != 0) OnCommand(dialog, LOWORD(wParam));
+      if (GetWindowLongPtrW(dialog, DWLP_USER) != 0) OnCommand(dialog, LOWORD(wParam));
       return TRUE;
     default: return FALSE;
   }
@@ -180,7 +180,9 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 void ShowAboutDialog(HWND owner, const AboutDialogInput& input) {
   AboutDialogState state{&input, nullptr};
-  DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT), owner, AboutDialogProc,
+  // A Unicode dialog, as the main window is: its fields hold folder names
+  // the code page cannot.
+  DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ABOUT), owner, AboutDialogProc,
                   reinterpret_cast<LPARAM>(&state));
 }
 

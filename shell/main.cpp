@@ -49,11 +49,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
 
   MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+  // The wide calls throughout: the windows are Unicode ones.
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (IsEscapeForMainWindow(window, message) || HandleShortcut(window, message)) continue;
-    if (IsDialogMessageA(window, &message)) continue;
+    if (IsDialogMessageW(window, &message)) continue;
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
   }
 
   GlobalFree(resultMemory);

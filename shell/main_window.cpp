@@ -114,30 +114,30 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND: OnCommand(window, LOWORD(wParam)); return 0;
     // The dialog's default procedure: it moves the focus when IsDialogMessageA
     // asks it to (Tab, Shift+Tab) and picks the first control at start.
-    default: return DefDlgProcA(window, message, wParam, lParam);
+    default: return DefDlgProcW(window, message, wParam, lParam);
   }
 }
 
 }  // namespace
 
 bool RegisterMainWindowClass(HINSTANCE instance) {
-  WNDCLASSEXA windowClass{};
+  WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
   windowClass.style = CS_HREDRAW | CS_VREDRAW;
   windowClass.lpfnWndProc = MainWindowProc;
   windowClass.cbWndExtra = DLGWINDOWEXTRA;
   windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM));
-  windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_PROGRAM));
+  windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
   windowClass.lpszClassName = kMainClassName;
-  return RegisterClassExA(&windowClass) != 0;
+  return RegisterClassExW(&windowClass) != 0;
 }
 
 HWND CreateMainWindow(HINSTANCE instance) {
   // The template names the registered class, so its window procedure gets
   // every message and no dialog procedure is needed.
-  return CreateDialogParamA(instance, "MainDialog", nullptr, nullptr, 0);
+  return CreateDialogParamW(instance, L"MainDialog", nullptr, nullptr, 0);
 }
 
 void SetMainAnalysis(uint8_t* workBuffer, AnalysisResult* result) {

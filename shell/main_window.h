@@ -7,9 +7,12 @@
 
 #include "analyse_file.h"
 
-constexpr char kMainClassName[] = "QUOR";
+constexpr wchar_t kMainClassName[] = L"QUOR";
 
-// Registers the main window class; false when the platform refuses.
+// Registers the main window class, a Unicode one as every window of the
+// program is: its fields then keep any text as it is, where the fields of an
+// ANSI window would turn what the code page lacks into question marks.
+// False when the platform refuses.
 bool RegisterMainWindowClass(HINSTANCE instance);
 
 // Creates the hidden main window from its template, or returns null.

@@ -11,7 +11,7 @@ constexpr UINT_PTR kFocusTimer = 3;
 constexpr UINT kFocusDelayMs = 100;
 
 MessageRequest& RequestOf(HWND dialog) {
-  return *reinterpret_cast<MessageRequest*>(GetWindowLongPtrA(dialog, DWLP_USER));
+  return *reinterpret_cast<MessageRequest*>(GetWindowLongPtrW(dialog, DWLP_USER));
 }
 
 void CloseMessageDialog(HWND dialog, int result) {
@@ -28,14 +28,14 @@ void CloseMessageDialog(HWND dialog, int result) {
 void StackLines(HWND dialog) {
   for (int upper : {IDC_MESSAGE_LINE1, IDC_MESSAGE_LINE3}) {
     HWND field = GetDlgItem(dialog, upper);
-    SetWindowLongPtrA(field, GWL_STYLE, GetWindowLongPtrA(field, GWL_STYLE) | WS_CLIPSIBLINGS);
+    SetWindowLongPtrW(field, GWL_STYLE, GetWindowLongPtrW(field, GWL_STYLE) | WS_CLIPSIBLINGS);
     SetWindowPos(field, GetDlgItem(dialog, upper + 1), 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   }
 }
 
 INT_PTR OnInitDialog(HWND dialog, LPARAM request) {
-  SetWindowLongPtrA(dialog, DWLP_USER, request);
+  SetWindowLongPtrW(dialog, DWLP_USER, request);
   g_noticeOpen = true;
   RequestOf(dialog).result = kMessageOpen;
   SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -69,7 +69,8 @@ INT_PTR CALLBACK MessageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 }  // namespace
 
 int ShowMessageDialog(HWND owner, MessageRequest& request) {
-  return static_cast<int>(DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_MESSAGE), owner, MessageDialogProc,
+  // A Unicode dialog, as the main window is.
+  return static_cast<int>(DialogBoxParamW(g_instance, MAKEINTRESOURCEW(IDD_MESSAGE), owner, MessageDialogProc,
                                           reinterpret_cast<LPARAM>(&request)));
 }
 
