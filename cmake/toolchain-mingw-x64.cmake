@@ -1,5 +1,5 @@
 # 64-bit Windows with Debian's MinGW-w64 (posix threads model), tests run
-# under Wine through scripts/wine/run.sh.
+# under this machine's Wine through scripts/wine/run.sh.
 set(CMAKE_SYSTEM_PROCESSOR AMD64)
 set(QUORVANE_MINGW_TRIPLET x86_64-w64-mingw32)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -10,6 +10,9 @@ packages=(
   gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine64 xvfb python3-xlib imagemagick fonts-wine fonts-liberation
   python3-pefile clang libclang-rt-14-dev
+  # The WoW64 root of scripts/wine/wow64.sh, where the 32-bit Wine lives
+  # apart from this machine's own packages.
+  debootstrap
 )
 
 missing=()

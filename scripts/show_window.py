@@ -16,12 +16,7 @@ from pathlib import Path
 
 sys.dont_write_bytecode = True
 sys.path.insert(0, str(Path(__file__).resolve().parent / "wine"))
-from wine_gui import WINE, Wine, copy_prefix, dos, start_xvfb, wait  # noqa: E402
-
-# Field identifiers and labels, in the window's reading order.
-FIELDS = [(1000, "File Name"), (1002, "Size (Bytes)"), (1004, "Type"), (3008, "Characters"), (3002, "Words"),
-          (1001, "Letters"), (3003, "Lines"), (3005, "Numbers"), (3004, "Sentences"), (3006, "Spaces"),
-          (3009, "Avg Wd"), (3007, "Symbols"), (3010, "Avg Sent")]
+from wine_gui import IDS, MAIN_FIELDS, WINE, Wine, copy_prefix, dos, root_of, start_xvfb  # noqa: E402
 
 
 def main():
@@ -31,28 +26,27 @@ def main():
     build, target = Path(sys.argv[1]).resolve(), Path(sys.argv[2]).resolve()
     exe = build / "shell" / "Quorvane.exe"
     headless = not os.environ.get("DISPLAY")
-    prefix = build / "run-prefix"
+    prefix, root = build / "run-prefix", root_of(exe)
     # Headless there is no window manager to draw captions: Wine draws them.
-    copy_prefix(build / "wineprefix", prefix, '[Software\\\\Wine\\\\X11 Driver]\n"Managed"="N"\n' if headless else "")
+    copy_prefix(build / "wineprefix", prefix, root, '[Software\\\\Wine\\\\X11 Driver]\n"Managed"="N"\n' if headless else "")
     if not headless:
         env = dict(os.environ, WINEPREFIX=str(prefix), WINEDEBUG="-all")
-        return subprocess.run([WINE, str(exe), dos(target)], env=env, stdin=subprocess.DEVNULL).returncode
+        return subprocess.run([*root, WINE, str(exe), dos(target)], env=env, stdin=subprocess.DEVNULL).returncode
     xvfb, display = start_xvfb()
     (build / "run").mkdir(exist_ok=True)
-    wine = Wine(prefix, display, build / "scripts" / "wine" / "quorvane_gui_probe.exe", build / "run")
+    wine = Wine(prefix, display, build / "scripts" / "wine" / "quorvane_gui_probe.exe", build / "run", root)
     program = wine.start(exe, dos(target))
     try:
-        # The file named at start is analysed before the window answers a message.
-        window = wait("the main window", lambda: program.poll() is not None or wine.read("Quorvane"), 60)
-        if window is True:
+        window = wine.main_window(program)
+        if window is None:
             print(f"quorvane: the program ended with status {program.returncode}", file=sys.stderr)
             return 1
-        if window.text[1000] == "Drag file into window!":
+        if window.text[IDS["IDC_MAIN_PATH"]] == "Drag file into window!":
             print(f"quorvane: {target} cannot be opened; the window shows nothing for it", file=sys.stderr)
             return 1
-        for field, label in FIELDS:
+        for field, label, _ in MAIN_FIELDS[:-1]:
             print(f"{label:<13} {window.text[field]}")
-        print("Preview\n" + window.text[1003])
+        print("Preview\n" + window.text[IDS["IDC_MAIN_PREVIEW"]])
         picture = build / "screenshots" / "run.png"
         picture.parent.mkdir(exist_ok=True)
         wine.grab(picture, window.rect)

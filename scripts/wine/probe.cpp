@@ -2,19 +2,20 @@
 // one command a run. Answers go to stdout, which the caller redirects to a
 // file: Wine's background processes keep an inherited pipe open for good.
 //
-//   probe read TITLE [sync]          the window, then each control: id, rect, text
+//   probe read TITLE [sync]          the window and each control, as JSON (sync: once input before is handled)
 //   probe post TITLE ID MSG WPARAM   posts a message to a control (ID 0: the window)
 //   probe keys TITLE VK...           keys to the focus (VK + 0x100: with Alt), prints the focus after each
 //   probe log DIR TARGET             the shell's handler: writes its command line into DIR
 //   probe hold PATH...               opens files unshared, or makes \\.\pipe\ names, says "held", sleeps until killed
 //   probe chord TITLE VK             Ctrl+VK as real keyboard input to the window, brought to the front
 //   probe set TITLE ID TEXT          sets a control's text
-//   probe clip TITLE                 the clipboard's Unicode text
+//   probe clip TITLE                 the clipboard's Unicode text, as a JSON string
 #include <windows.h>
 // After windows.h, which it builds on.
 #include <shellapi.h>
 
 #include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -25,22 +26,32 @@ namespace {
 constexpr UINT kWaitMs = 5000;
 std::string g_out;
 
-void AddWide(const wchar_t* text, size_t length) {
-  static std::array<char, 4 * 65536> utf8;
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), utf8.data(),
-                                        static_cast<int>(utf8.size()), nullptr, nullptr);
-  g_out.append(utf8.data(), static_cast<size_t>(bytes));
+// Text as a JSON string, every unit past printable ASCII escaped: any text
+// a window holds, control characters and lone surrogates too, comes through.
+void AddJson(const wchar_t* text, size_t length) {
+  g_out += '"';
+  for (size_t i = 0; i < length; ++i) {
+    const auto unit = static_cast<unsigned>(text[i]);
+    if (unit >= 0x20 && unit < 0x7F && unit != '"' && unit != '\\') {
+      g_out += static_cast<char>(unit);
+      continue;
+    }
+    char escape[8];
+    snprintf(escape, sizeof escape, "\\u%04x", unit);
+    g_out += escape;
+  }
+  g_out += '"';
 }
 
-// WM_GETTEXT as a message, which reaches other processes' controls, in UTF-8.
-// The preview field holds up to 50,000 characters.
+// WM_GETTEXT as a message, which reaches other processes' controls. The
+// preview field holds up to 50,000 characters.
 void AddText(HWND window) {
   static std::array<wchar_t, 65536> wide;
   DWORD_PTR length = 0;
   if (window != nullptr)
     SendMessageTimeoutW(window, WM_GETTEXT, wide.size(), reinterpret_cast<LPARAM>(wide.data()), SMTO_ABORTIFHUNG,
                         kWaitMs, &length);
-  AddWide(wide.data(), length);
+  AddJson(wide.data(), length);
 }
 
 // Ctrl with a key, as real input to the window brought to the front: posted
@@ -61,18 +72,16 @@ void AddClipboard() {
   if (!OpenClipboard(nullptr)) return;
   HANDLE data = GetClipboardData(CF_UNICODETEXT);
   const auto* text = data != nullptr ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
-  if (text != nullptr) AddWide(text, wcslen(text));
+  AddJson(text != nullptr ? text : L"", text != nullptr ? wcslen(text) : 0);
   if (text != nullptr) GlobalUnlock(data);
   CloseClipboard();
 }
 
-// Fields end in 0x1f.
-void Add(long long value) { (g_out += std::to_string(value)) += '\x1f'; }
-
 void AddRect(HWND window) {
   RECT rect{};
   GetWindowRect(window, &rect);
-  for (LONG edge : {rect.left, rect.top, rect.right, rect.bottom}) Add(edge);
+  g_out += '[' + std::to_string(rect.left) + ',' + std::to_string(rect.top) + ',' + std::to_string(rect.right) + ',' +
+           std::to_string(rect.bottom) + ']';
 }
 
 HWND Focus(HWND window) {
@@ -88,9 +97,11 @@ int FocusId(HWND window) {
 }
 
 // Posted messages are handled in order: once a selection posted now shows,
-// whatever was posted to the window before it (a dropped file) is handled.
+// whatever was posted to the window before it (a dropped file) is handled,
+// and so is a start-up's analysis, which runs before the loop.
 void Sync(HWND window) {
-  HWND field = FindWindowExA(window, nullptr, "Edit", nullptr);
+  HWND field = nullptr;
+  for (int i = 0; i < 500 && (field = FindWindowExA(window, nullptr, "Edit", nullptr)) == nullptr; ++i) Sleep(10);
   DWORD_PTR selection = 0;
   SendMessageTimeoutA(field, EM_SETSEL, 0, 0, SMTO_ABORTIFHUNG, kWaitMs, &selection);
   PostMessageA(field, EM_SETSEL, 0, 1);
@@ -100,22 +111,28 @@ void Sync(HWND window) {
   }
 }
 
-// Records end in 0x1e. First the window: enabled, extended style, focused
-// control, rect, owner's caption; then each control: id, rect, text.
+// One JSON object: the window (enabled, Unicode, extended style, focused
+// control, rect, owner's caption), then each control: id, rect, text.
 void Read(HWND window, bool sync) {
   if (sync) Sync(window);
-  Add(IsWindowEnabled(window) ? 1 : 0);
-  Add(static_cast<long long>(GetWindowLongPtrA(window, GWL_EXSTYLE)));
-  Add(FocusId(window));
+  g_out += "{\"enabled\":" + std::to_string(IsWindowEnabled(window) ? 1 : 0);
+  g_out += ",\"unicode\":" + std::to_string(IsWindowUnicode(window) ? 1 : 0);
+  g_out += ",\"exstyle\":" + std::to_string(GetWindowLongPtrW(window, GWL_EXSTYLE));
+  g_out += ",\"focus\":" + std::to_string(FocusId(window));
+  g_out += ",\"rect\":";
   AddRect(window);
+  g_out += ",\"owner\":";
   AddText(GetWindow(window, GW_OWNER));
+  g_out += ",\"controls\":[";
   for (HWND control = GetWindow(window, GW_CHILD); control != nullptr; control = GetWindow(control, GW_HWNDNEXT)) {
-    g_out += '\x1e';
-    Add(GetDlgCtrlID(control));
+    if (g_out.back() != '[') g_out += ',';
+    g_out += '[' + std::to_string(GetDlgCtrlID(control)) + ',';
     AddRect(control);
+    g_out += ',';
     AddText(control);
+    g_out += ']';
   }
-  g_out += '\x1e';
+  g_out += "]}";
 }
 
 // Posted as the keyboard would send them, to the focused control, through the

@@ -1,14 +1,55 @@
 # Windows programs under Wine on a private X server, read and driven by the
-# probe: what the window tests and scripts/show_window.py share.
+# probe: what the window tests, the release test and scripts/show_window.py
+# share.
+import json
 import os
+import re
 import shutil
+import struct
 import subprocess
 import time
 from pathlib import Path
 from types import SimpleNamespace
 
+HERE = Path(__file__).resolve().parent
 WINE = "/usr/lib/wine/wine64"
 QUIET = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+# The identifiers the resources and the code share.
+IDS = {name: int(value) for name, value in
+       re.findall(r"^#define (\w+) (\d+)", (HERE.parents[1] / "resources" / "resource_ids.h").read_text(), re.M)}
+# The main window's fields in reading order, the preview last, as Ctrl+C
+# copies them: identifier, label and the key of the console program's JSON.
+MAIN_FIELDS = [(IDS["IDC_MAIN_" + name], label, key) for name, label, key in [
+    ("PATH", "File Name", "path"), ("SIZE", "Size (Bytes)", "size"), ("TYPE", "Type", "type"),
+    ("CHARACTERS", "Characters", "characters"), ("WORDS", "Words", "words"), ("LETTERS", "Letters", "letters"),
+    ("LINES", "Lines", "lines"), ("DIGITS", "Numbers", "digits"), ("SENTENCES", "Sentences", "sentences"),
+    ("SPACES", "Spaces", "spaces"), ("AVERAGE_WORD", "Avg Wd", "average_word"), ("SYMBOLS", "Symbols", "symbols"),
+    ("AVERAGE_SENTENCE", "Avg Sent", "average_sentence"), ("PREVIEW", "Preview", "preview")]]
+
+
+def shown(window):
+    """The text of each field of the main window."""
+    return {i: window.text[i] for i, _, _ in MAIN_FIELDS}
+
+
+def expected(result):
+    """What the main window shows for a result of quorvane-cli --json: numbers grouped with full stops."""
+    return {i: f"{result[k]:,}".replace(",", ".") if isinstance(result[k], int) else result[k]
+            for i, _, k in MAIN_FIELDS}
+
+
+def is_x86(exe):
+    """Whether a Windows program is a 32-bit one, by its PE header."""
+    data = Path(exe).read_bytes()
+    return struct.unpack_from("<H", data, struct.unpack_from("<I", data, 0x3C)[0] + 4)[0] == 0x14C
+
+
+def root_of(exe):
+    """What Wine's programs run under for exe's architecture: 32-bit programs
+    under WoW64 in the Debian root of wow64.sh, 64-bit ones on this machine."""
+    return [str(HERE / "wow64.sh"), "run"] if is_x86(exe) else []
 
 
 def dos(path):
@@ -42,18 +83,19 @@ def start_xvfb():
     return server, ":" + number.decode().strip()
 
 
-def stop_server(prefix):
+def stop_server(prefix, root):
     for option in ("-k", "-w"):
-        subprocess.run(["/usr/lib/wine/wineserver", option], env=dict(os.environ, WINEPREFIX=str(prefix)), **QUIET)
+        subprocess.run([*root, "/usr/lib/wine/wineserver", option], env=dict(os.environ, WINEPREFIX=str(prefix)),
+                       **QUIET)
 
 
-def copy_prefix(base, prefix, user_keys="", system_keys=""):
+def copy_prefix(base, prefix, root, user_keys="", system_keys=""):
     # The base is made once and kept; a copy shares its files by hard links,
     # all but the registry, which Wine rewrites. Keys are appended to the
     # registry files while no server runs on the copy.
-    subprocess.run([Path(__file__).resolve().parent / "make_prefix.sh", base], check=True, stdin=subprocess.DEVNULL)
+    subprocess.run([HERE / "make_prefix.sh", base, "x86" if root else "x64"], check=True, stdin=subprocess.DEVNULL)
     # A server left by an earlier run must be gone before its files are.
-    stop_server(prefix)
+    stop_server(prefix, root)
     shutil.rmtree(prefix, ignore_errors=True)
     shutil.copytree(base, prefix, symlinks=True,
                     copy_function=lambda a, b: shutil.copy2(a, b) if a.endswith(".reg") else os.link(a, b))
@@ -65,17 +107,20 @@ def copy_prefix(base, prefix, user_keys="", system_keys=""):
 
 
 class Wine:
-    def __init__(self, prefix, display, probe, work):
+    """A prefix on a display, its programs run under root (root_of), read and
+    driven by the probe, which has their architecture."""
+
+    def __init__(self, prefix, display, probe, work, root):
         self.env = dict(os.environ, WINEPREFIX=str(prefix), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
                         LANG="C.UTF-8", DISPLAY=display)
-        self.prefix, self.display, self.probe_exe, self.work = prefix, display, probe, work
+        self.prefix, self.display, self.probe_exe, self.work, self.root = prefix, display, probe, work, root
         self.count = 0
 
     def start(self, *args):
         # Output into a file: Wine's background processes keep a pipe open.
         self.count += 1
         with open(self.work / f"run{self.count}.out", "wb") as out, open(self.work / f"run{self.count}.err", "wb") as err:
-            process = subprocess.Popen([WINE, *map(str, args)], env=self.env, cwd=self.work,
+            process = subprocess.Popen([*self.root, WINE, *map(str, args)], env=self.env, cwd=self.work,
                                        stdin=subprocess.DEVNULL, stdout=out, stderr=err)
         process.out = self.work / f"run{self.count}.out"
         return process
@@ -91,14 +136,26 @@ class Wine:
         out = self.probe("read", title, *(["sync"] if sync else []))
         if out is None:
             return None
-        head, *controls = [record.split("\x1f") for record in out.split("\x1e")[:-1]]
-        return SimpleNamespace(enabled=head[0] == "1", exstyle=int(head[1]), focus=int(head[2]),
-                               rect=tuple(map(int, head[3:7])), owner=head[7],
-                               text={int(c[0]): c[5] for c in controls},
-                               rect_of={int(c[0]): tuple(map(int, c[1:5])) for c in controls})
+        window = json.loads(out)
+        controls = window.pop("controls")
+        return SimpleNamespace(**dict(window, enabled=window["enabled"] == 1, unicode=window["unicode"] == 1,
+                                      rect=tuple(window["rect"]), text={c[0]: c[2] for c in controls},
+                                      rect_of={c[0]: tuple(c[1]) for c in controls}))
+
+    def clipboard(self, title):
+        out = self.probe("clip", title)
+        return None if out is None else json.loads(out)
+
+    def main_window(self, process):
+        """The main window of a program just started, once it has analysed the
+        file it was started on; None when the program ended first."""
+        # While its controls are being made a window has no File Name yet.
+        ready = wait("the main window", lambda: process.poll() is not None or
+                     ((w := self.read("Quorvane")) is not None and w.text.get(1000) and w), 60)
+        return None if ready is True else self.read("Quorvane", sync=True)
 
     def stop(self):
-        stop_server(self.prefix)
+        stop_server(self.prefix, self.root)
 
     def grab(self, picture="gray:-", rect=None):
         # Raw grey bytes of the whole screen, or a PNG of a rectangle of it.

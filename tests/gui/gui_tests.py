@@ -15,21 +15,23 @@ from pathlib import Path
 
 sys.dont_write_bytecode = True
 sys.path[:0] = [str(Path(__file__).resolve().parent), str(Path(__file__).resolve().parents[2] / "scripts" / "wine")]
-from wine_gui import Wine, copy_prefix, dos, reg_string, start_xvfb, wait  # noqa: E402
+from wine_gui import IDS, MAIN_FIELDS, Wine, copy_prefix, dos, expected, reg_string, root_of, shown, start_xvfb, wait  # noqa: E402
 from xdnd import drop  # noqa: E402
 
 BUILD = Path(sys.argv.pop(1) if __name__ == "__main__" else ".").resolve()
+ROOT = Path(__file__).resolve().parents[2]
 WORK = BUILD / "tests" / "gui" / "work"
 SHOTS = BUILD / "screenshots"
 EXE = BUILD / "shell" / "Quorvane.exe"
 PROBE = BUILD / "scripts" / "wine" / "quorvane_gui_probe.exe"
-FIELDS = {1000: "path", 1002: "size", 1004: "type", 1003: "preview", 3008: "characters", 3002: "words",
-          1001: "letters", 3003: "lines", 3005: "digits", 3004: "sentences", 3006: "spaces", 3009: "average_word",
-          3007: "symbols", 3010: "average_sentence"}
-COPIED = dict(zip([1000, 1002, 1004, 3008, 3002, 1001, 3003, 3005, 3004, 3006, 3009, 3007, 3010, 1003],
-                  "File Name|Size (Bytes)|Type|Characters|Words|Letters|Lines|Numbers|Sentences|Spaces|Avg Wd|Symbols|"
-                  "Avg Sent|Preview".split("|")))
-TAB_ORDER = [1016, 1000, 1001, 3002, 3003, 3004, 3005, 3006, 1017, 1002, 1003, 1004, 3007, 3008, 3009, 3010]
+# The controls the flows name, by their identifiers in resources/resource_ids.h.
+PATH, SIZE, PREVIEW, ABOUT, FEEDBACK = (IDS["IDC_MAIN_" + n] for n in ("PATH", "SIZE", "PREVIEW", "ABOUT", "FEEDBACK"))
+LINES, CONTINUE = [IDS[f"IDC_MESSAGE_LINE{n}"] for n in range(1, 5)], IDS["IDC_MESSAGE_CONTINUE"]
+MAIL, MAIL_BUTTON, SITE, SITE_BUTTON, PAGES, PAGE_TEXT, ACTION, OK = (IDS["IDC_ABOUT_" + n] for n in (
+    "EMAIL", "MAIL_BUTTON", "SITE", "SITE_BUTTON", "PAGES", "PAGE_TEXT", "ACTION", "OK"))
+TAB_ORDER = [IDS["IDC_MAIN_" + n] for n in ("ABOUT", "PATH", "LETTERS", "WORDS", "LINES", "SENTENCES", "DIGITS", "SPACES",
+                                            "FEEDBACK", "SIZE", "PREVIEW", "TYPE", "SYMBOLS", "CHARACTERS",
+                                            "AVERAGE_WORD", "AVERAGE_SENTENCE")]
 NOTICE = ["This is a early Beta of Quorvane", "If you like it and wish to support it the best thing",
           "to do is send an EMail expressing your interest", "and / or ideas. Thanks - Teodric"]
 SYSTEM = "Windows Vista Server, Service Pack 1"  # what Debian's Wine says as "win7"
@@ -37,7 +39,7 @@ SYSTEM = "Windows Vista Server, Service Pack 1"  # what Debian's Wine says as "w
 # ANSI call would turn it into.
 ROAMING = f"C:\\users\\{getpass.getuser()}\\\u03a9ppdata\\"
 PIPE = r"\\.\pipe\quorvane_test"
-BLANK = {i: "Drag file into window!" if i == 1000 else "" for i in FIELDS}
+BLANK = {i: "Drag file into window!" if i == PATH else "" for i, _, _ in MAIN_FIELDS}
 WM_CLOSE, WM_SYSCOMMAND, SC_CLOSE, BM_CLICK, WM_LBUTTONDOWN, WM_LBUTTONUP = 0x10, 0x112, 0xF060, 0xF5, 0x201, 0x202
 TAB, RETURN, ESCAPE, UP, DOWN, ALT_F4 = 9, 13, 27, 0x26, 0x28, 0x173
 SAMPLE = (b"Quorvane reads files.  It counts words, e.g. these: 12 apples, 3.14 pies!\r\n"
@@ -52,9 +54,10 @@ def setUpModule():
     shutil.copy2(EXE, WORK / "drive r" / "app")
     files = {"sample": WORK / "with spaces" / "it's a 'sample'.txt", "big": WORK / "big.txt", "sparse": WORK / "sparse.bin",
              "omega": WORK / "\u03a9mega.txt", "latin": WORK / "Omega.txt", "cjk": WORK / "\u65e5\u672c\u8a9e.txt",
-             "emoji": WORK / "\U0001F600 notes.txt", "long": WORK / ("l" * 150) / ("m" * 150 + ".txt")}
+             "emoji": WORK / "\U0001F600 notes.txt", "long": WORK / ("l" * 150) / ("m" * 150 + ".txt"),
+             "bytes": WORK / "every byte.bin"}
     for name, text in [("sample", SAMPLE), ("big", SAMPLE * 400), ("omega", b"Greek first."), ("latin", b"Latin."),
-                       ("cjk", b"Three signs."), ("emoji", b"A smile"), ("long", SAMPLE)]:
+                       ("cjk", b"Three signs."), ("emoji", b"A smile"), ("long", SAMPLE), ("bytes", bytes(range(1, 256)))]:
         files[name].parent.mkdir(exist_ok=True)
         files[name].write_bytes(text)
     with open(files["sparse"], "wb") as sparse:
@@ -68,13 +71,13 @@ def setUpModule():
     # The registry file spells characters past Latin-1 as \x and their code.
     roaming = reg_string(ROAMING[:-1]).replace("\u03a9", "\\x3a9")
     user_keys += f'\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\User Shell Folders]\n"AppData"={roaming}\n'
-    prefix = WORK / "prefix"
-    copy_prefix(BUILD / "wineprefix", prefix, user_keys, system_keys)
+    prefix, root = WORK / "prefix", root_of(EXE)
+    copy_prefix(BUILD / "wineprefix", prefix, root, user_keys, system_keys)
     (prefix / "dosdevices" / "r:").symlink_to(WORK / "drive r")
     for folder in (ROAMING, ROAMING.replace("\u03a9", "O")):
         (prefix / "drive_c" / folder[3:].replace("\\", "/")).mkdir(parents=True)
     xvfb, display = start_xvfb()
-    wine = Wine(prefix, display, PROBE, WORK)
+    wine = Wine(prefix, display, PROBE, WORK, root)
     # One engine, two front ends: what the window shows is what the console program says.
     out = wine.run(BUILD / "cli" / "quorvane-cli.exe", "--json", *map(dos, files.values()))
     files["json"] = [json.loads(line) for line in out.splitlines()]
@@ -93,21 +96,11 @@ def json_of(name):
     return files["json"][list(files).index(name)]
 
 
-def expected(result):
-    return {i: f"{result[k]:,}".replace(",", ".") if isinstance(result[k], int) else result[k] for i, k in FIELDS.items()}
-
-
-def shown(window):
-    return {i: window.text[i] for i in FIELDS}
-
-
 def start(*args, exe=EXE):
     process = wine.start(exe, *args)
     started.append(process)
-    # The file named at start is analysed before the window answers a message;
-    # one read while its controls are being made has none yet.
-    window = wait("the main window", lambda: process.poll() is not None or (w := wine.read("Quorvane")) and w.text.get(1000) and w)
-    if window is True:
+    window = wine.main_window(process)
+    if window is None:
         raise AssertionError(f"Quorvane ended with status {process.returncode} at start")
     return process, window
 
@@ -164,6 +157,9 @@ class QuorvaneWindow(unittest.TestCase):
     def test_1_start_up_without_a_file(self):
         process, window = start()
         self.assertEqual(shown(window), BLANK)
+        # Made by the wide calls, so that on Windows its fields keep any name
+        # as it is (Wine's fields do either way).
+        self.assertTrue(window.unicode)
         self.close(process)
 
     def test_2_open_by_argument(self):
@@ -178,30 +174,30 @@ class QuorvaneWindow(unittest.TestCase):
         process, window = start()
         point = (window.rect[0] + 15, window.rect[1] + 40)
         self.assertTrue(drop(wine.display, "Quorvane", [files["big"], files["sample"]], point))
-        window = wait("the dropped file", lambda: (w := wine.read("Quorvane", True)).text[1000] != "Drag file into window!" and w)
+        window = wait("the dropped file", lambda: (w := wine.read("Quorvane", True)).text[PATH] != "Drag file into window!" and w)
         self.assertEqual(shown(window), expected(files["json"][1]))
         self.close(process)
 
     def test_4_feedback_notice(self):
         process, _ = start()
         for key in (RETURN, ESCAPE):
-            click("Quorvane", 1017)
+            click("Quorvane", FEEDBACK)
             notice = wait("the notice", lambda: wine.read("Quorvane 1.0"))
-            self.assertEqual([notice.text[i] for i in range(850, 854)], NOTICE)
-            self.assertEqual(notice.owner, "Quorvane")
+            self.assertEqual([notice.text[i] for i in LINES], NOTICE)
+            self.assertEqual((notice.owner, notice.unicode), ("Quorvane", True))
             self.assertTrue(notice.exstyle & 0x8, "not topmost")
             self.assertFalse(wine.read("Quorvane").enabled)
             time.sleep(0.15)
-            self.assertEqual(wine.read("Quorvane 1.0").focus, 1)
+            self.assertEqual(wine.read("Quorvane 1.0").focus, CONTINUE)
             if key == RETURN:
                 # The line fields overlap: clicking an upper one last must not
                 # paint over the line below it.
-                bands = [notice.rect_of[i] for i in range(850, 854)]
+                bands = [notice.rect_of[i] for i in LINES]
                 before = [dark_rows(settled_screen(), band) for band in bands]
-                for line in (851, 853, 850, 852):
+                for line in (LINES[1], LINES[3], LINES[0], LINES[2]):
                     for message in (WM_LBUTTONDOWN, WM_LBUTTONUP):
                         wine.probe("post", "Quorvane 1.0", line, message, 0)
-                self.assertEqual(keys("Quorvane 1.0", TAB), [1])
+                self.assertEqual(keys("Quorvane 1.0", TAB), [CONTINUE])
                 after = [dark_rows(settled_screen(), band) for band in bands]
                 self.assertTrue(all(before))
                 self.assertEqual(after, before)
@@ -213,29 +209,29 @@ class QuorvaneWindow(unittest.TestCase):
 
     def test_5_about(self):
         process, _ = start()
-        click("Quorvane", 1016)
+        click("Quorvane", ABOUT)
         # Found as it is made, the dialog takes the focus from the button once it is set up.
-        about = wait("About", lambda: (a := wine.read("About Quorvane")) and a.focus != 1016 and a)
-        self.assertEqual((about.focus, about.text[850], about.text[851], about.text[1003]),
-                         (1000, "support@ormacle.example", "https://www.ormacle.example/", "Prog Dirs"))
+        about = wait("About", lambda: (a := wine.read("About Quorvane")) and a.focus != ABOUT and a)
+        self.assertEqual((about.focus, about.unicode, about.text[MAIL], about.text[SITE], about.text[PAGES]),
+                         (MAIL_BUTTON, True, "support@ormacle.example", "https://www.ormacle.example/", "Prog Dirs"))
         program, data = dos(EXE.parent) + "\\", ROAMING + "Ormacle\\Quorvane\\"
         pages = f"Location of program:\r\n{program}\r\n\r\nWhere program stores user data:\r\n{data}"
-        self.assertEqual(about.text[1015], pages)
+        self.assertEqual(about.text[PAGE_TEXT], pages)
         self.assertTrue((wine.prefix / "drive_c" / data[3:].replace("\\", "/")).is_dir())
         wine.grab(SHOTS / "about.png", about.rect)
         keys("About Quorvane", TAB, TAB, DOWN, DOWN)
         about = wine.read("About Quorvane")
-        self.assertEqual((about.text[1003], about.text[1015]), ("Diagnostics", SYSTEM + "\r\n\r\n"))
+        self.assertEqual((about.text[PAGES], about.text[PAGE_TEXT]), ("Diagnostics", SYSTEM + "\r\n\r\n"))
         keys("About Quorvane", UP)
-        click("About Quorvane", 1000)
+        click("About Quorvane", MAIL_BUTTON)
         self.assertEqual(shell_requests(1), [f'"mailto:support@ormacle.example?subject=Quorvane&body=v1000 {SYSTEM} "'])
-        click("About Quorvane", 1002)
+        click("About Quorvane", SITE_BUTTON)
         self.assertEqual(shell_requests(1), ['"https://www.ormacle.example/"'])
-        click("About Quorvane", 3)
+        click("About Quorvane", ACTION)
         self.assertEqual(shell_requests(2), [f'"{program}"', f'"{data}"'])
         # Clicking moved the focus to the action button; Tab shows Escape was handled.
-        self.assertEqual(keys("About Quorvane", ESCAPE, TAB), [3, 1])
-        click("About Quorvane", 1)
+        self.assertEqual(keys("About Quorvane", ESCAPE, TAB), [ACTION, OK])
+        click("About Quorvane", OK)
         gone("About Quorvane")
         self.close(process)
 
@@ -243,11 +239,11 @@ class QuorvaneWindow(unittest.TestCase):
         made = wine.prefix / "drive_c" / ROAMING[3:].replace("\\", "/") / "Ormacle"
         shutil.rmtree(made, ignore_errors=True)
         process, _ = start(exe="R:\\app\\Quorvane.exe")
-        click("Quorvane", 1016)
+        click("Quorvane", ABOUT)
         about = wait("About", lambda: wine.read("About Quorvane"))
-        self.assertEqual(about.text[1015], "Location of program:\r\nR:\\app\\\r\n\r\nWhere program stores user data:\r\nR:\\app\\")
+        self.assertEqual(about.text[PAGE_TEXT], "Location of program:\r\nR:\\app\\\r\n\r\nWhere program stores user data:\r\nR:\\app\\")
         self.assertFalse(made.exists())
-        click("About Quorvane", 1)
+        click("About Quorvane", OK)
         gone("About Quorvane")
         self.close(process)
 
@@ -318,7 +314,7 @@ class QuorvaneWindow(unittest.TestCase):
         # Names the code page cannot hold and a path past MAX_PATH, by argument
         # and by drop: each the console program's result for the same name, the
         # name shown as it is; \u03a9mega.txt, never the look-alike beside it.
-        names = ["omega", "latin", "cjk", "emoji", "long"]
+        names = ["omega", "latin", "cjk", "emoji", "long", "bytes"]
         self.assertEqual([json_of(name)["size"] for name in names], [files[name].stat().st_size for name in names])
         for name in names:
             process, window = start(dos(files[name]))
@@ -331,15 +327,43 @@ class QuorvaneWindow(unittest.TestCase):
         # Ctrl+O opens a file as a drop does; Ctrl+C copies the fields, the preview last.
         wine.probe("chord", "Quorvane", ord("O"))
         wait("the Open dialog", lambda: wine.read("Open"))
-        wine.probe("set", "Open", 1148, dos(files["sample"]))
-        click("Open", 1)
+        wine.probe("set", "Open", 1148, dos(files["sample"]))  # the common dialog's name box
+        click("Open", 1)  # the common dialog's own button
         gone("Open")
         window = wine.read("Quorvane", sync=True)
         self.assertEqual(shown(window), expected(json_of("sample")))
         wine.probe("chord", "Quorvane", ord("C"))
-        copied = "\r\n".join(f"{label}\t{window.text[i]}" for i, label in COPIED.items())
-        wait("the copy", lambda: wine.probe("clip", "Quorvane") == copied)
+        copied = "\r\n".join(f"{label}\t{window.text[i]}" for i, label, _ in MAIN_FIELDS)
+        wait("the copy", lambda: wine.clipboard("Quorvane") == copied)
         self.close(process)
+
+    def test_11_system_folder(self):
+        # Windows shows a 32-bit program SysWOW64 under the name System32:
+        # each name must still give the file it names, on either build.
+        windows = wine.prefix / "drive_c" / "windows"
+        (windows / "syswow64").mkdir(exist_ok=True)
+        for folder, name, text in [("system32", "quorvane-64.txt", "Only here."),
+                                   ("system32", "quorvane-both.txt", "The 64-bit one."),
+                                   ("syswow64", "quorvane-both.txt", "The 32-bit copy.")]:
+            (windows / folder / name).write_text(text)
+        for name, text in [(r"C:\windows\system32\quorvane-64.txt", "Only here."),
+                           (r"C:\Windows\System32\quorvane-both.txt", "The 64-bit one.")]:
+            process, window = start(name)
+            self.assertEqual([window.text[i] for i in (PATH, SIZE, PREVIEW)], [name, str(len(text)), text])
+            self.close(process)
+
+    def test_12_run_command(self):
+        # What scripts/run.sh shows: every field, on a file whose preview
+        # holds every byte but zero.
+        env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+        done = subprocess.run([sys.executable, ROOT / "scripts" / "show_window.py", BUILD, files["bytes"]], env=env,
+                              stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
+        self.assertEqual(done.returncode, 0, done.stderr)
+        result = json_of("bytes")
+        fields = expected(result)
+        lines = [f"{label:<13} {fields[i]}" for i, label, _ in MAIN_FIELDS[:-1]]
+        self.assertEqual(done.stdout.decode(), "\n".join(lines) + "\nPreview\n" + result["preview"] +
+                         f"\n\nScreenshot of the window: {BUILD / 'screenshots' / 'run.png'}\n")
 
 
 if __name__ == "__main__":
