@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "extended_name.h"
 #include "resource_ids.h"
 #include "system_description.h"
 
@@ -25,27 +26,30 @@ AboutDialogState& StateOf(HWND dialog) {
   return *reinterpret_cast<AboutDialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
 }
 
-// The wide form of a UTF-8 text, kept until the next call; null when the
-// text is ANSI or does not convert.
-const wchar_t* WideFromUtf8(const char* text, bool utf8) {
-  static wchar_t wide[kPageTextSize];
-  return utf8 && MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, kPageTextSize) != 0 ? wide : nullptr;
-}
+void OpenInShell(const char* target) { ShellExecuteA(nullptr, nullptr, target, nullptr, nullptr, SW_SHOWNORMAL); }
 
-void OpenInShell(const char* target, bool utf8 = false) {
-  if (const wchar_t* wide = WideFromUtf8(target, utf8)) {
-    ShellExecuteW(nullptr, nullptr, wide, nullptr, nullptr, SW_SHOWNORMAL);
-  } else {
-    ShellExecuteA(nullptr, nullptr, target, nullptr, nullptr, SW_SHOWNORMAL);
+// Opens a folder in the shell. Few shells take a name of 260 characters or
+// more: such a name goes by its short form where the file system keeps one,
+// asked of the extended form, the only one the system takes at that length,
+// and handed on without its prefix. A folder that cannot be opened, or whose
+// name is too long to hold, sounds the warning: nothing fails unnoticed.
+void OpenFolder(const wchar_t* folder) {
+  constexpr DWORD kRoom = kTextCapacity + 8;
+  wchar_t extended[kRoom], shortName[kRoom];
+  const wchar_t* name = folder;
+  if (folder != nullptr && wcslen(folder) >= MAX_PATH && ExtendedName(folder, L"", extended, kRoom)) {
+    const DWORD length = GetShortPathNameW(extended, shortName, kRoom);
+    if (length != 0 && length < kRoom && wcsncmp(shortName, L"\\\\?\\UNC\\", 8) == 0) {
+      shortName[6] = L'\\';  // \\server\share
+      name = shortName + 6;
+    } else if (length != 0 && length < kRoom && wcsncmp(shortName, L"\\\\?\\", 4) == 0) {
+      name = shortName + 4;
+    }
   }
-}
-
-void SetFieldText(HWND dialog, int id, const char* text, bool utf8) {
-  if (const wchar_t* wide = WideFromUtf8(text, utf8)) {
-    SetDlgItemTextW(dialog, id, wide);
-  } else {
-    SetDlgItemTextA(dialog, id, text);
-  }
+  const bool opened =
+      name != nullptr && name[0] != L'\0' &&
+      reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, nullptr, name, nullptr, nullptr, SW_SHOWNORMAL)) > 32;
+  if (!opened) MessageBeep(MB_ICONWARNING);
 }
 
 TOOLINFOA ActionTool(HWND dialog, const char* tip) {
@@ -77,15 +81,10 @@ int SelectedPage(HWND dialog) {
   return selection >= 0 && selection < kAboutPageCount ? static_cast<int>(selection) : kPageDirectories;
 }
 
-void ComposePage(HWND dialog, int page, PageText& text) {
-  if (page == kPageDiagnostics) {
-    TextBuffer system{};
-    DescribeSystem(system);
-    ComposeDiagnosticsPage(system.data(), g_diagnosticLog, text);
-  } else {
-    const AboutDialogInput& input = *StateOf(dialog).input;
-    ComposeDirectoriesPage(input.programDirectory, input.dataDirectory, text);
-  }
+void ComposeDiagnostics(PageText& text) {
+  TextBuffer system{};
+  DescribeSystem(system);
+  ComposeDiagnosticsPage(system.data(), g_diagnosticLog, text);
 }
 
 // Puts the page text on the clipboard as plain ANSI text.
@@ -106,18 +105,41 @@ void CopyToClipboard(HWND dialog, const PageText& text) {
   if (block != nullptr) GlobalFree(block);
 }
 
+// Selects and shows one page.
+void ShowAboutPage(HWND dialog, int page) {
+  if (page < 0 || page >= kAboutPageCount) page = kPageDirectories;
+  SendDlgItemMessageA(dialog, IDC_ABOUT_PAGES, CB_SETCURSEL, static_cast<WPARAM>(page), 0);
+  SetDlgItemTextA(dialog, IDC_ABOUT_SITE, kSupportWebSite);
+  const AboutPageRow& row = kAboutPages[page];
+  SetDlgItemTextA(dialog, IDC_ABOUT_ACTION, row.actionCaption);
+  HWND tooltip = StateOf(dialog).tooltip;
+  if (tooltip != nullptr) {
+    TOOLINFOA tool = ActionTool(dialog, row.actionTip);
+    SendMessageA(tooltip, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  if (page == kPageDirectories) {
+    const AboutDialogInput& input = *StateOf(dialog).input;
+    WidePageText text{};
+    ComposeDirectoriesPage(input.programDirectory, input.dataDirectory, text);
+    SetDlgItemTextW(dialog, IDC_ABOUT_PAGE_TEXT, text.data());
+  } else {
+    PageText text{};
+    ComposeDiagnostics(text);
+    SetDlgItemTextA(dialog, IDC_ABOUT_PAGE_TEXT, text.data());
+  }
+}
+
 void OnAction(HWND dialog) {
   const int page = SelectedPage(dialog);
   if (page == kPageDirectories) {
     const AboutDialogInput& input = *StateOf(dialog).input;
-    OpenInShell(input.programDirectory, input.utf8);
-    OpenInShell(input.dataDirectory, input.utf8);
-    ShowAboutPage(dialog, kPageDirectories);
-    return;
+    OpenFolder(input.programDirectory);
+    OpenFolder(input.dataDirectory);
+  } else {
+    PageText text{};
+    ComposeDiagnostics(text);
+    CopyToClipboard(dialog, text);
   }
-  PageText text{};
-  ComposePage(dialog, page, text);
-  CopyToClipboard(dialog, text);
   ShowAboutPage(dialog, page);
 }
 
@@ -184,20 +206,4 @@ void ShowAboutDialog(HWND owner, const AboutDialogInput& input) {
   // the code page cannot.
   DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ABOUT), owner, AboutDialogProc,
                   reinterpret_cast<LPARAM>(&state));
-}
-
-void ShowAboutPage(HWND dialog, int page) {
-  if (page < 0 || page >= kAboutPageCount) page = kPageDirectories;
-  SendDlgItemMessageA(dialog, IDC_ABOUT_PAGES, CB_SETCURSEL, static_cast<WPARAM>(page), 0);
-  SetDlgItemTextA(dialog, IDC_ABOUT_SITE, kSupportWebSite);
-  const AboutPageRow& row = kAboutPages[page];
-  SetDlgItemTextA(dialog, IDC_ABOUT_ACTION, row.actionCaption);
-  HWND tooltip = StateOf(dialog).tooltip;
-  if (tooltip != nullptr) {
-    TOOLINFOA tool = ActionTool(dialog, row.actionTip);
-    SendMessageA(tooltip, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
-  }
-  PageText text{};
-  ComposePage(dialog, page, text);
-  SetFieldText(dialog, IDC_ABOUT_PAGE_TEXT, text.data(), page == kPageDirectories && StateOf(dialog).input->utf8);
 }

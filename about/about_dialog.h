@@ -6,11 +6,11 @@
 
 #include "support_texts.h"
 
-// What the dialog shows besides its fixed texts.
+// What the dialog shows besides its fixed texts: both folders, each ending
+// in a backslash, or null when its name is too long to hold.
 struct AboutDialogInput {
-  const char* programDirectory;  // both end in a backslash
-  const char* dataDirectory;
-  bool utf8;  // both are UTF-8, which the ANSI code page cannot hold; else ANSI
+  const wchar_t* programDirectory;
+  const wchar_t* dataDirectory;
 };
 
 // Set while the dialog is open, so the main window never opens a second one.
@@ -22,6 +22,3 @@ extern DiagnosticLog g_diagnosticLog;
 
 // Opens the dialog modally over owner; returns when it is closed.
 void ShowAboutDialog(HWND owner, const AboutDialogInput& input);
-
-// Selects and shows one page of an open dialog.
-void ShowAboutPage(HWND dialog, int page);

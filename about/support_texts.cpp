@@ -40,12 +40,12 @@ bool ComposeMailText(const char* systemDescription, const DiagnosticLog& log, Te
   return whole;
 }
 
-bool ComposeDirectoriesPage(const char* programDirectory, const char* dataDirectory, PageText& page) {
-  page[0] = '\0';
-  bool whole = AppendText(page, "Location of program:\r\n");
-  whole &= AppendText(page, programDirectory);
-  whole &= AppendText(page, "\r\n\r\nWhere program stores user data:\r\n");
-  whole &= AppendText(page, dataDirectory);
+bool ComposeDirectoriesPage(const wchar_t* programDirectory, const wchar_t* dataDirectory, WidePageText& page) {
+  page[0] = L'\0';
+  bool whole = AppendText(page, L"Location of program:\r\n");
+  whole &= AppendText(page, programDirectory != nullptr ? programDirectory : kFolderTooLong);
+  whole &= AppendText(page, L"\r\n\r\nWhere program stores user data:\r\n");
+  whole &= AppendText(page, dataDirectory != nullptr ? dataDirectory : kFolderTooLong);
   return whole;
 }
 

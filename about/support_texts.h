@@ -28,9 +28,14 @@ bool AppendDiagnosticCode(DiagnosticLog& log, int32_t code);
 // the text had to be cut to 599 characters.
 bool ComposeMailText(const char* systemDescription, const DiagnosticLog& log, TextBuffer& mail);
 
-// Page texts: 1,199 characters and the terminator.
-constexpr size_t kPageTextSize = 1200;
+// Page texts: room for both folders whole, at their longest of 599
+// characters each, under their headings.
+constexpr size_t kPageTextSize = 1300;
 using PageText = std::array<char, kPageTextSize>;
+using WidePageText = std::array<wchar_t, kPageTextSize>;
+
+// What the directories page says of a folder whose name is too long to show.
+constexpr const wchar_t* kFolderTooLong = L"(a folder whose name is too long to show here)";
 
 enum AboutPage : int { kPageDirectories = 0, kPageDiagnostics = 1, kAboutPageCount = 2 };
 
@@ -42,8 +47,9 @@ struct AboutPageRow {
 // In list order, indexed by AboutPage.
 extern const AboutPageRow kAboutPages[kAboutPageCount];
 
-// Both directories under their headings. Returns false when cut.
-bool ComposeDirectoriesPage(const char* programDirectory, const char* dataDirectory, PageText& page);
+// Both directories under their headings, each whole or, when null (too long
+// to hold), as kFolderTooLong: never a part of a name. Returns false when cut.
+bool ComposeDirectoriesPage(const wchar_t* programDirectory, const wchar_t* dataDirectory, WidePageText& page);
 
 // The system description, an empty line and the log. Returns false when cut.
 bool ComposeDiagnosticsPage(const char* systemDescription, const DiagnosticLog& log, PageText& page);

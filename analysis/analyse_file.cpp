@@ -27,9 +27,12 @@ bool ScanBody(FileHandle file, uint32_t total, uint8_t* workBuffer, TextCounts& 
 
 }  // namespace
 
-bool AnalyseOpenFile(FileHandle file, uint8_t* workBuffer, AnalysisResult& result, FileError* error) {
-  FileVersion before;
-  if (!FileQuery(file, before)) {
+bool AnalyseFile(const PathChar* name, uint8_t* workBuffer, AnalysisResult& result, FileError* error) {
+  FileHandle file;
+  FileError openError = FileError::None;
+  if (!FileOpenExclusive(name, file, openError)) return Fail(openError, error);
+  FileStamp before;
+  if (!ReadFileStamp(file, before)) {
     FileClose(file);
     return Fail(FileError::Other, error);
   }
@@ -43,17 +46,16 @@ bool AnalyseOpenFile(FileHandle file, uint8_t* workBuffer, AnalysisResult& resul
     const auto total = static_cast<uint32_t>(std::min<uint64_t>(before.length, kStatisticsLimit));
     intact = ScanBody(file, total, workBuffer, counts) && FileRewind(file) &&
              FileRead(file, workBuffer, headLength) == headLength;
-    // Terminate the head so nothing left by an earlier file is ever read as
-    // part of this one.
+    // Four zero bytes after the head, as the work buffer has always held
+    // them; no reader needs them, each stops at the head's length.
     memset(workBuffer + headLength, 0, 4);
   }
-  FileVersion after;
-  intact = intact && FileQuery(file, after) && after.length == before.length && after.changed == before.changed &&
+  FileStamp after;
+  intact = intact && ReadFileStamp(file, after) && after.length == before.length && after.changed == before.changed &&
            after.changedNanoseconds == before.changedNanoseconds;
   FileClose(file);
   if (!intact) return Fail(FileError::Changed, error);
 
-  result.path[0] = '\0';
   result.size = before.length;
   result.contentRead = headLength != 0;
   const void* zero = memchr(workBuffer, 0, headLength);
@@ -62,31 +64,8 @@ bool AnalyseOpenFile(FileHandle file, uint8_t* workBuffer, AnalysisResult& resul
   memcpy(result.preview.data(), workBuffer, previewLength);
   result.preview[previewLength] = '\0';
   result.previewLength = previewLength;
-  result.typeDescription = headLength != 0 ? IdentifyType(workBuffer, headLength)
-                                           : kSignatureTable[kSignatureRowCount].description;  // "Unknown"
+  result.typeDescription = IdentifyType(workBuffer, headLength);
   result.counts = counts;
   result.derived = DeriveFigures(counts);
   return true;
 }
-
-bool AnalyseFile(const char* path, uint8_t* workBuffer, AnalysisResult& result, FileError* error) {
-  const size_t pathLength = strnlen(path, kTextCapacity);
-  if (pathLength >= kTextCapacity) return Fail(FileError::PathTooLong, error);
-  FileHandle file;
-  FileError openError = FileError::None;
-  if (!FileOpenExclusive(path, file, openError)) return Fail(openError, error);
-  if (!AnalyseOpenFile(file, workBuffer, result, error)) return false;
-  memcpy(result.path.data(), path, pathLength + 1);
-  return true;
-}
-
-#ifdef _WIN32
-bool AnalyseFileWide(const wchar_t* name, uint8_t* workBuffer, AnalysisResult& result, FileError* error) {
-  TextBuffer ansi{};
-  if (AnsiFromWide(name, ansi)) return AnalyseFile(ansi.data(), workBuffer, result, error);
-  FileHandle file;
-  FileError openError = FileError::None;
-  if (!FileOpenExclusiveWide(name, file, openError)) return Fail(openError, error);
-  return AnalyseOpenFile(file, workBuffer, result, error);
-}
-#endif

@@ -56,11 +56,11 @@ bool IsPseudoFile(int fd) {
 
 }  // namespace
 
-bool FileOpenExclusive(const char* path, FileHandle& file, FileError& error) {
+bool FileOpenExclusive(const char* name, FileHandle& file, FileError& error) {
   // Look before opening: opening a device can have side effects, and opening
   // a pipe for reading would wait for a writer.
   struct stat info {};
-  if (stat(path, &info) != 0) {
+  if (stat(name, &info) != 0) {
     error = ErrorFromErrno(errno);
     return false;
   }
@@ -68,7 +68,7 @@ bool FileOpenExclusive(const char* path, FileHandle& file, FileError& error) {
     error = FileError::NotAFile;
     return false;
   }
-  const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  const int fd = open(name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd == -1) {
     error = ErrorFromErrno(errno);
     return false;
@@ -83,12 +83,12 @@ bool FileOpenExclusive(const char* path, FileHandle& file, FileError& error) {
   return true;
 }
 
-bool FileQuery(FileHandle file, FileVersion& version) {
+bool ReadFileStamp(FileHandle file, FileStamp& stamp) {
   // Nothing stops another process writing here: the change time moves with
   // every write and truncation, as far as the file system's clock resolves.
   struct stat info {};
   if (fstat(static_cast<int>(file.value), &info) != 0) return false;
-  version = FileVersion{static_cast<uint64_t>(info.st_size), info.st_ctim.tv_sec, info.st_ctim.tv_nsec};
+  stamp = FileStamp{static_cast<uint64_t>(info.st_size), info.st_ctim.tv_sec, info.st_ctim.tv_nsec};
   return true;
 }
 

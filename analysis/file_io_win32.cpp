@@ -3,6 +3,7 @@
 #include <cstring>
 #include <cwchar>
 
+#include "extended_name.h"
 #include "file_io.h"
 
 namespace {
@@ -45,28 +46,19 @@ bool Opened(HANDLE handle, FileError failure, FileHandle& file, FileError& error
   return true;
 }
 
-HANDLE CreateFileNamed(const char* path) {
-  return CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-HANDLE CreateFileNamed(const wchar_t* path) {
-  return CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-DWORD AttributesOf(const char* path) { return GetFileAttributesA(path); }
-DWORD AttributesOf(const wchar_t* path) { return GetFileAttributesW(path); }
-
 // A 32-bit program on 64-bit Windows has its opens under System32 sent to
 // SysWOW64, which holds other files by the same names: the file the name
 // names is opened with that turned off, around the open alone (on 32-bit
 // Windows the call fails and changes nothing).
-template <typename Char>
-bool OpenNamed(const Char* path, FileHandle& file, FileError& error) {
+bool OpenExtended(const wchar_t* extended, FileHandle& file, FileError& error) {
 #ifndef _WIN64
   PVOID redirection = nullptr;
   const BOOL unredirected = Wow64DisableWow64FsRedirection(&redirection);
 #endif
-  HANDLE handle = CreateFileNamed(path);
+  HANDLE handle = CreateFileW(extended, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   const DWORD code = GetLastError();
-  const FileError failure = handle == INVALID_HANDLE_VALUE ? OpenError(code, AttributesOf(path)) : FileError::None;
+  const FileError failure =
+      handle == INVALID_HANDLE_VALUE ? OpenError(code, GetFileAttributesW(extended)) : FileError::None;
 #ifndef _WIN64
   if (unredirected) Wow64RevertWow64FsRedirection(redirection);
 #endif
@@ -74,64 +66,32 @@ bool OpenNamed(const Char* path, FileHandle& file, FileError& error) {
 }
 
 // The longest name the wide calls take, and the terminator.
-constexpr DWORD kLongestPath = 32'768;
+constexpr DWORD kLongestName = 32'768;
 
 }  // namespace
 
-bool FileOpenExclusive(const char* path, FileHandle& file, FileError& error) {
-  if (strlen(path) >= MAX_PATH) {
-    // The ANSI call stops at MAX_PATH; the wide one goes on in the extended form.
-    static wchar_t wide[kLongestPath];
-    if (MultiByteToWideChar(CP_ACP, 0, path, -1, wide, kLongestPath) != 0)
-      return FileOpenExclusiveWide(wide, file, error);
+bool FileOpenExclusive(const wchar_t* name, FileHandle& file, FileError& error) {
+  // Opened by its extended form, in which Windows takes the name as it is:
+  // the ordinary form would drop trailing dots and spaces and open another
+  // file (td.txt for td.txt.), and stop at 260 characters.
+  wchar_t current[kLongestName];
+  wchar_t extended[kLongestName];
+  const DWORD length = GetCurrentDirectoryW(kLongestName, current);
+  if (length == 0 || length >= kLongestName || !ExtendedName(name, current, extended, kLongestName)) {
     error = FileError::PathTooLong;
     return false;
   }
-  return OpenNamed(path, file, error);
+  return OpenExtended(extended, file, error);
 }
 
-bool FileOpenExclusiveWide(const wchar_t* path, FileHandle& file, FileError& error) {
-  if (wcslen(path) < MAX_PATH) return OpenNamed(path, file, error);
-  // The extended form takes a full path, with nothing relative left to
-  // resolve: \\?\C:\dir\name, or \\?\UNC\server\share\name, where the
-  // full path's first backslash gives way to "UNC".
-  static wchar_t extended[kLongestPath];
-  const bool unc = path[0] == '\\' && path[1] == '\\';
-  const wchar_t* prefix = unc ? L"\\\\?\\UNC" : L"\\\\?\\";
-  const size_t at = unc ? 6 : 4;
-  const DWORD room = kLongestPath - static_cast<DWORD>(at);
-  const DWORD length = GetFullPathNameW(path, room, extended + at, nullptr);
-  if (length == 0 || length >= room) {
-    error = FileError::PathTooLong;
-    return false;
-  }
-  wmemcpy(extended, prefix, wcslen(prefix));
-  return OpenNamed(extended, file, error);
-}
-
-bool AnsiFromWide(const wchar_t* wide, TextBuffer& ansi) {
-  TextBuffer converted{};
-  BOOL usedDefault = FALSE;
-  const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, converted.data(),
-                                         static_cast<int>(converted.size()), nullptr, &usedDefault);
-  if (length == 0 || usedDefault) return false;
-  // Some code pages map a character to one that reads back as another.
-  static wchar_t back[kTextCapacity];
-  if (MultiByteToWideChar(CP_ACP, 0, converted.data(), -1, back, kTextCapacity) == 0 || wcscmp(back, wide) != 0) {
-    return false;
-  }
-  ansi = converted;
-  return true;
-}
-
-bool FileQuery(FileHandle file, FileVersion& version) {
+bool ReadFileStamp(FileHandle file, FileStamp& stamp) {
   DWORD high = 0;
   SetLastError(NO_ERROR);  // a length whose low part is all ones is valid
   const DWORD low = GetFileSize(AsHandle(file), &high);
   if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return false;
   // No other handle can write while ours is open unshared: the length alone
   // tells a failing read.
-  version = FileVersion{(static_cast<uint64_t>(high) << 32) | low, 0, 0};
+  stamp = FileStamp{(static_cast<uint64_t>(high) << 32) | low, 0, 0};
   return true;
 }
 

@@ -24,8 +24,6 @@ const SignatureRow kSignatureTable[] = {
     {.offset = {}, .length = 0, .signature = "", .description = "Unknown"},  // never compared
 };
 
-const size_t kSignatureRowCount = sizeof(kSignatureTable) / sizeof(kSignatureTable[0]) - 1;
-
 namespace {
 
 bool RowMatches(const SignatureRow& row, const uint8_t* head, size_t byteCount) {

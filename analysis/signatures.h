@@ -14,7 +14,6 @@ struct SignatureRow {
 // The table in the order it is tried, ended by a row of length 0 whose
 // description is the default, "Unknown".
 extern const SignatureRow kSignatureTable[];
-extern const size_t kSignatureRowCount;  // rows before the end row
 
 // Description of the first row that matches the head's byteCount bytes, or
 // "Unknown". Bytes beyond byteCount are never looked at.

@@ -9,6 +9,7 @@
 #include "analyse_file.h"
 #include "console.h"
 #include "grouped_number.h"
+#include "result_fields.h"
 #include "text_encoding.h"
 #include "version.h"
 
@@ -25,40 +26,32 @@ void PrintHelp() {
       "\n"
       "Tells what kind of file each FILE is and describes its content: size,\n"
       "type, a preview of its head and text statistics over its first\n"
-      "50,000,000 bytes.\n"
+      "50,000,000 bytes. On Windows, * and ? in a name's last part stand for\n"
+      "the files they match, in order of name.\n"
       "\n"
       "  --json     one JSON object per file, one per line\n"
       "  --help     show this help and exit\n"
       "  --version  show the version and exit\n"
       "  --         treat every later argument as a file name\n"
       "\n"
-      "Exit status: 0 when every file was analysed, 1 when a file could not be\n"
-      "opened, 2 on a usage error.\n",
+      "Options may stand anywhere before \"--\".\n"
+      "\n"
+      "Exit status: 0 when every file was analysed; 1 when a file could not be\n"
+      "opened or changed while it was read, or the output could not be\n"
+      "written; 2 on a usage error.\n",
       stdout);
 }
 
 void PrintField(const char* label, const char* value) { printf("%-13s %s\n", label, value); }
 
-void PrintGrouped(const char* label, uint32_t value) { PrintField(label, FormatGroupedSize(value).data()); }
-
-// Both name the file by its argument: a result holds no name longer than 599
-// characters, and on Windows only the argument has the name as it is.
+// Both name the file by its argument, as the user gave it.
 void PrintText(const char* name, const AnalysisResult& r) {
   printf("%-13s ", "File Name");
   WriteConsoleUtf8(stdout, name, strlen(name));
   fputc('\n', stdout);
   PrintField("Size (Bytes)", FormatGroupedSize(r.size).data());
   PrintField("Type", r.typeDescription);
-  PrintGrouped("Characters", r.derived.characters);
-  PrintGrouped("Words", r.counts.words);
-  PrintGrouped("Letters", r.counts.letters);
-  PrintGrouped("Lines", r.counts.lines);
-  PrintGrouped("Numbers", r.counts.digits);
-  PrintGrouped("Sentences", r.counts.sentences);
-  PrintGrouped("Spaces", r.counts.spaces);
-  PrintGrouped("Avg Wd", r.derived.averageWord);
-  PrintGrouped("Symbols", r.counts.symbols);
-  PrintGrouped("Avg Sent", r.derived.averageSentence);
+  for (const FigureRow& row : kFigureRows) PrintField(row.label, FormatGroupedSize(row.value(r)).data());
   fputs("Preview\n", stdout);
   WriteConsoleWindows1252(stdout, r.preview.data(), r.previewLength);
   fputc('\n', stdout);
@@ -71,11 +64,9 @@ void PrintJson(const char* name, const AnalysisResult& r) {
   WriteJsonWindows1252(stdout, r.typeDescription, strlen(r.typeDescription));
   fputs("\",\"preview\":\"", stdout);
   WriteJsonWindows1252(stdout, r.preview.data(), r.previewLength);
-  printf("\",\"letters\":%" PRIu32 ",\"words\":%" PRIu32 ",\"lines\":%" PRIu32 ",\"sentences\":%" PRIu32
-         ",\"digits\":%" PRIu32 ",\"spaces\":%" PRIu32 ",\"symbols\":%" PRIu32 ",\"characters\":%" PRIu32
-         ",\"average_word\":%" PRIu32 ",\"average_sentence\":%" PRIu32 "}\n",
-         r.counts.letters, r.counts.words, r.counts.lines, r.counts.sentences, r.counts.digits, r.counts.spaces,
-         r.counts.symbols, r.derived.characters, r.derived.averageWord, r.derived.averageSentence);
+  fputc('"', stdout);
+  for (const FigureRow& row : kFigureRows) printf(",\"%s\":%" PRIu32, row.jsonKey, row.value(r));
+  fputs("}\n", stdout);
 }
 
 int UsageError(const char* message, const char* argument) {
@@ -86,34 +77,49 @@ int UsageError(const char* message, const char* argument) {
   return kExitUsage;
 }
 
+void ReportFailure(const char* name, const char* why) {
+  fflush(stdout);
+  fputs("quorvane-cli: ", stderr);
+  WriteConsoleUtf8(stderr, name, strlen(name));
+  fprintf(stderr, ": %s\n", why);
+}
+
+// Options may stand anywhere before "--", as GNU tools take them; "-"
+// alone, and everything after "--", names a file. Whether arg names a file,
+// taken in turn from the first argument on.
+bool NamesFile(const char* arg, bool& dashes) {
+  if (!dashes && strcmp(arg, "--") == 0) {
+    dashes = true;
+    return false;
+  }
+  return dashes || arg[0] != '-' || arg[1] == '\0';
+}
+
 }  // namespace
 
-int RunCli(int argc, char** argv) {
+int RunCli(int argc, char** names, PathChar** paths) {
   PrepareConsole();
-  bool json = false;
-  int first = argc;
+  bool json = false, dashes = false;
+  int files = 0;
   for (int i = 1; i < argc; ++i) {
-    const char* arg = argv[i];
-    if (strcmp(arg, "--") == 0) {
-      first = i + 1;
-      break;
-    }
-    if (arg[0] != '-' || arg[1] == '\0') {
-      first = i;
-      break;
-    }
-    if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
+    const char* arg = names[i];
+    if (NamesFile(arg, dashes)) {
+      files += 1;
+    } else if (dashes) {
+      continue;  // the "--" itself
+    } else if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
       PrintHelp();
       return kExitOk;
-    }
-    if (strcmp(arg, "--version") == 0) {
+    } else if (strcmp(arg, "--version") == 0) {
       fputs(kVersion, stdout);
       return kExitOk;
+    } else if (strcmp(arg, "--json") == 0) {
+      json = true;
+    } else {
+      return UsageError("unknown option ", arg);
     }
-    if (strcmp(arg, "--json") != 0) return UsageError("unknown option ", arg);
-    json = true;
   }
-  if (first >= argc) return UsageError("no file named", "");
+  if (files == 0) return UsageError("no file named", "");
 
   // A console or NUL would take every character in a write of its own; each
   // report goes out in one piece instead.
@@ -132,21 +138,20 @@ int RunCli(int argc, char** argv) {
   uint8_t* workBuffer = memory + sizeof(AnalysisResult);
   int status = kExitOk;
   bool reported = false;  // text reports are separated by an empty line
-  for (int i = first; i < argc; ++i) {
+  dashes = false;
+  for (int i = 1; i < argc; ++i) {
+    if (!NamesFile(names[i], dashes)) continue;
     FileError error = FileError::None;
-    if (!AnalyseNamedFile(argv[i], workBuffer, result, &error)) {
-      fflush(stdout);
-      fputs("quorvane-cli: ", stderr);
-      WriteConsoleUtf8(stderr, argv[i], strlen(argv[i]));
-      fprintf(stderr, ": %s\n", DescribeFileError(error));
+    if (paths[i] == nullptr || !AnalyseFile(paths[i], workBuffer, result, &error)) {
+      ReportFailure(names[i], paths[i] == nullptr ? "not a valid Unicode name" : DescribeFileError(error));
       status = kExitFileFailed;
       continue;
     }
     if (json) {
-      PrintJson(argv[i], result);
+      PrintJson(names[i], result);
     } else {
       if (reported) fputc('\n', stdout);
-      PrintText(argv[i], result);
+      PrintText(names[i], result);
       reported = true;
     }
     fflush(stdout);

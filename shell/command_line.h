@@ -20,12 +20,3 @@ ArgumentStatus GetCommandArgument(const char* commandLine, int n, TextBuffer& ou
 
 // The same over wide characters, 599 of them at most.
 ArgumentStatus GetCommandArgument(const wchar_t* commandLine, int n, WideTextBuffer& output);
-
-#ifdef _WIN32
-// The same over the process's own command line.
-ArgumentStatus GetCommandArgument(int n, TextBuffer& output);
-ArgumentStatus GetCommandArgument(int n, WideTextBuffer& output);
-
-// Whether the ANSI code page holds the process's command line exactly.
-bool CommandLineFitsAnsi();
-#endif

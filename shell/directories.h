@@ -4,13 +4,12 @@
 #include "bounded_text.h"
 
 struct Directories {
-  // Both end in a backslash; program is empty when the executable's path
-  // cannot be had.
-  TextBuffer program{};
-  TextBuffer data{};
-  // Both are UTF-8, as the ANSI code page cannot hold one of them; otherwise
-  // both are ANSI, as every other text of the program is.
-  bool utf8 = false;
+  // Both end in a backslash, and are empty when the folder is not known or
+  // its name is longer than 599 characters (and then too long is set).
+  WideTextBuffer program{};
+  WideTextBuffer data{};
+  bool programTooLong = false;
+  bool dataTooLong = false;
 };
 
 // Settles both folders and creates the two levels of the roaming user-data

@@ -3,13 +3,9 @@
 
 #include <new>
 
-#include "app_state.h"
 #include "command_line.h"
 #include "main_window.h"
 #include "resource_ids.h"
-
-HINSTANCE g_instance = nullptr;
-Directories g_directories;
 
 namespace {
 
@@ -23,33 +19,33 @@ bool IsEscapeForMainWindow(HWND window, const MSG& message) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  g_instance = GetModuleHandleA(nullptr);
-  if (!RegisterMainWindowClass(g_instance)) ExitProcess(1);
-  HWND window = CreateMainWindow(g_instance);
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  if (!RegisterMainWindowClass(instance)) ExitProcess(1);
+  static MainWindowState state;
+  HWND window = CreateMainWindow(instance, &state);
   if (window == nullptr) ExitProcess(1);
-  SetupDirectories(g_directories);
+  static Directories directories;
+  SetupDirectories(directories);
+  state.directories = &directories;
 
-  // Both on the heap: the result holds the 50,000-byte preview, which as a
-  // static with its initial values would be stored in the executable.
-  auto* workBuffer = static_cast<uint8_t*>(GlobalAlloc(GPTR, kWorkBufferSize));
-  void* resultMemory = GlobalAlloc(GPTR, sizeof(AnalysisResult));
-  if (workBuffer == nullptr || resultMemory == nullptr) ExitProcess(1);
-  SetMainAnalysis(workBuffer, new (resultMemory) AnalysisResult());
+  // The result and the preview's text on the heap: the result holds the
+  // 50,000-byte preview, which as a static with its initial values would be
+  // stored in the executable.
+  state.workBuffer = static_cast<uint8_t*>(GlobalAlloc(GPTR, kWorkBufferSize));
+  void* resultMemory = GlobalAlloc(GPTR, sizeof(AnalysisResult) + kHeadLimit * sizeof(wchar_t));
+  if (state.workBuffer == nullptr || resultMemory == nullptr) ExitProcess(1);
+  state.result = new (resultMemory) AnalysisResult();
+  state.previewText = reinterpret_cast<wchar_t*>(static_cast<uint8_t*>(resultMemory) + sizeof(AnalysisResult));
 
   ShowWindow(window, SW_SHOWNORMAL);
-  SetDlgItemTextA(window, IDC_MAIN_PATH, "Drag file into window!");
+  SetDlgItemTextW(window, IDC_MAIN_PATH, L"Drag file into window!");
 
-  // The ANSI command line where the code page holds it; else the wide one.
-  TextBuffer argument{};
-  WideTextBuffer wideArgument{};
-  if (CommandLineFitsAnsi()) {
-    if (GetCommandArgument(1, argument) == ArgumentStatus::Found) AnalyseAndShow(window, argument.data());
-  } else if (GetCommandArgument(1, wideArgument) == ArgumentStatus::Found) {
-    OpenNamedFile(window, wideArgument.data());
-  }
+  // The wide command line, so that a name is opened as the system gave it.
+  WideTextBuffer argument{};
+  if (GetCommandArgument(GetCommandLineW(), 1, argument) == ArgumentStatus::Found) ShowFile(window, argument.data());
 
-  MSG message;
   // The wide calls throughout: the windows are Unicode ones.
+  MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (IsEscapeForMainWindow(window, message) || HandleShortcut(window, message)) continue;
     if (IsDialogMessageW(window, &message)) continue;
@@ -58,6 +54,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
 
   GlobalFree(resultMemory);
-  GlobalFree(workBuffer);
+  GlobalFree(state.workBuffer);
   ExitProcess(0);
 }

@@ -1,9 +1,10 @@
 #include "message_dialog.h"
 
-#include "app_state.h"
+#include <initializer_list>
+
 #include "resource_ids.h"
 
-bool g_noticeOpen = false;
+bool g_messageDialogOpen = false;
 
 namespace {
 
@@ -18,7 +19,7 @@ void CloseMessageDialog(HWND dialog, int result) {
   MessageRequest& request = RequestOf(dialog);
   request.result = result;
   for (const char*& line : request.lines) line = nullptr;
-  g_noticeOpen = false;
+  g_messageDialogOpen = false;
   EndDialog(dialog, result);  // also ends a pending focus timer
 }
 
@@ -36,7 +37,7 @@ void StackLines(HWND dialog) {
 
 INT_PTR OnInitDialog(HWND dialog, LPARAM request) {
   SetWindowLongPtrW(dialog, DWLP_USER, request);
-  g_noticeOpen = true;
+  g_messageDialogOpen = true;
   RequestOf(dialog).result = kMessageOpen;
   SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   StackLines(dialog);
@@ -70,8 +71,8 @@ INT_PTR CALLBACK MessageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 
 int ShowMessageDialog(HWND owner, MessageRequest& request) {
   // A Unicode dialog, as the main window is.
-  return static_cast<int>(DialogBoxParamW(g_instance, MAKEINTRESOURCEW(IDD_MESSAGE), owner, MessageDialogProc,
-                                          reinterpret_cast<LPARAM>(&request)));
+  return static_cast<int>(DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MESSAGE), owner,
+                                          MessageDialogProc, reinterpret_cast<LPARAM>(&request)));
 }
 
 void ShowFeedbackNotice(HWND owner) {

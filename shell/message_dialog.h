@@ -13,7 +13,7 @@ struct MessageRequest {
 };
 
 // Set while the box is open, so the main window never opens a second one.
-extern bool g_noticeOpen;
+extern bool g_messageDialogOpen;
 
 // Shows request modally over owner; returns, once it is closed, how: 1 for
 // "Continue" (or Enter), 2 for Cancel, Escape or the close command.

@@ -10,6 +10,7 @@
 //   probe chord TITLE VK             Ctrl+VK as real keyboard input to the window, brought to the front
 //   probe set TITLE ID TEXT          sets a control's text
 //   probe clip TITLE                 the clipboard's Unicode text, as a JSON string
+//   probe long PATH                  the long form of a path, as a JSON string
 #include <windows.h>
 // After windows.h, which it builds on.
 #include <shellapi.h>
@@ -170,6 +171,23 @@ int Log(const std::string& folder) {
   return MoveFileA((path + ".tmp").c_str(), path.c_str()) ? 0 : 1;
 }
 
+// The long form of the path named by the command line's second argument.
+bool LongName() {
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  static std::array<wchar_t, 32768> name;
+  const DWORD length = wide != nullptr && count == 3 ? GetLongPathNameW(wide[2], name.data(), name.size()) : 0;
+  if (length == 0 || length >= name.size()) return false;
+  AddJson(name.data(), length);
+  return true;
+}
+
+int Answer() {
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), g_out.data(), static_cast<DWORD>(g_out.size()), &written, nullptr);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -188,6 +206,7 @@ int main(int argc, char** argv) {
     WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), "held", 4, &written, nullptr);
     Sleep(INFINITE);
   }
+  if (command == "long") return LongName() ? Answer() : 1;
   HWND window = FindWindowA(nullptr, argv[2]);
   if (window == nullptr) return 1;
   if (command == "read") Read(window, argc > 3);
@@ -204,6 +223,5 @@ int main(int argc, char** argv) {
     HWND target = atoi(argv[3]) == 0 ? window : GetDlgItem(window, atoi(argv[3]));
     return PostMessageA(target, strtoul(argv[4], nullptr, 0), strtoull(argv[5], nullptr, 0), 0) ? 0 : 1;
   }
-  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), g_out.data(), static_cast<DWORD>(g_out.size()), &written, nullptr);
-  return 0;
+  return Answer();
 }

@@ -39,6 +39,10 @@ def run(*args, scan_path=None):
     return done.returncode, done.stdout.decode().replace("\r\n", "\n"), done.stderr.decode().splitlines()
 
 
+def dos(path):
+    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
 def make(name, data):
     path = WORK / name
     path.write_bytes(data)
@@ -81,11 +85,43 @@ class Cli(unittest.TestCase):
         for option in ("--help", "-h"):
             status, out, _ = run(option)
             self.assertEqual((status, out.splitlines()[0]), (0, "usage: quorvane-cli [--json] FILE..."))
-        # "-" alone is a file name, and so is every argument after "--".
+        # "-" alone is a file name, and so is every argument after "--";
+        # options stand anywhere before it.
         self.assertEqual(run("-")[0::2], (1, ["quorvane-cli: -: no such file"]))
+        sample = make("s.txt", SAMPLE)
         make("-dashed.txt", SAMPLE)
-        status, out, _ = run("--json", "--", "-dashed.txt")
-        self.assertEqual((status, json.loads(out)["path"]), (0, "-dashed.txt"))
+        status, out, errors = run(sample, "--json", "--", "-dashed.txt", "--json")
+        self.assertEqual((status, [json.loads(line)["path"] for line in out.splitlines()], errors),
+                         (1, [sample, "-dashed.txt"], ["quorvane-cli: --json: no such file"]))
+
+    def test_names_taken_exactly(self):
+        # Windows drops a name's trailing dots and spaces unless asked not to:
+        # each name gives its own file, never its look-alike.
+        folder = WORK / "exact"
+        folder.mkdir(exist_ok=True)
+        for name, text in [("td.txt", b"plain"), ("td.txt.", b"one dot"), ("td.txt ", b"a space after")]:
+            (folder / name).write_bytes(text)
+        names = [folder / "td.txt", folder / "td.txt.", folder / "td.txt "]
+        if RUNNER:
+            # Named in the extended forms already, at a length past the old limit of 260.
+            deep = folder / ("x" * 200) / ("y" * 200)
+            deep.mkdir(parents=True, exist_ok=True)
+            (deep / "td.txt.").write_bytes(b"deep down")
+            names.append("\\\\?\\" + dos(deep / "td.txt."))
+        status, out, errors = run("--json", *map(str, names))
+        self.assertEqual((status, errors), (0, []))
+        self.assertEqual([json.loads(line)["preview"] for line in out.splitlines()],
+                         ["plain", "one dot", "a space after", "deep down"][:len(names)])
+
+    @unittest.skipUnless(RUNNER, "Windows programs expand their own wildcards")
+    def test_wildcards(self):
+        folder = WORK / "wild"
+        folder.mkdir(exist_ok=True)
+        for name in ("b.txt", "A.txt", "c.dat", "ab.txt"):
+            (folder / name).write_bytes(name.encode())
+        status, out, errors = run("--json", dos(folder / "*.txt"), dos(folder / "?.dat"), dos(folder / "*.none"))
+        self.assertEqual([json.loads(line)["preview"] for line in out.splitlines()], ["A.txt", "ab.txt", "b.txt", "c.dat"])
+        self.assertEqual((status, errors), (1, [f"quorvane-cli: {dos(folder / '*.none')}: no such file"]))
 
     @unittest.skipUnless(RUNNER, "the Windows system folder")
     def test_system_folder_as_named(self):

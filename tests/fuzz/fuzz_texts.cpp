@@ -76,10 +76,11 @@ void version(const uint8_t* data, size_t size) {
   Check(memchr(name->data(), 0, kTextCapacity) != nullptr && (*name)[0] != '\0');
 }
 
-template <size_t N>
-void CheckText(bool whole, const std::array<char, N>& text) {
-  const void* end = memchr(text.data(), 0, N);
-  Check(end != nullptr && (whole || static_cast<const char*>(end) == text.data() + N - 1));
+template <typename Char, size_t N>
+void CheckText(bool whole, const std::array<Char, N>& text) {
+  size_t end = 0;
+  while (end < N && text[end] != Char{}) ++end;
+  Check(end < N && (whole || end == N - 1));
 }
 
 // Any folders, system description and log codes: each text stays terminated
@@ -103,8 +104,10 @@ void support_texts(const uint8_t* data, size_t size) {
   }
   const auto mail = std::make_unique<TextBuffer>();
   CheckText(ComposeMailText(texts[2].c_str(), *log, *mail), *mail);
+  const auto folders = std::make_unique<WidePageText>();
+  const std::wstring program(texts[0].begin(), texts[0].end()), folder(texts[1].begin(), texts[1].end());
+  CheckText(ComposeDirectoriesPage(program.c_str(), folder.c_str(), *folders), *folders);
   const auto page = std::make_unique<PageText>();
-  CheckText(ComposeDirectoriesPage(texts[0].c_str(), texts[1].c_str(), *page), *page);
   CheckText(ComposeDiagnosticsPage(texts[2].c_str(), *log, *page), *page);
 }
 

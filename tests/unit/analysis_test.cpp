@@ -174,7 +174,7 @@ TEST(FileRead, PastTheEndAndFailing) {
   std::ofstream{path} << "0123456789";
   FileHandle file;
   FileError error = FileError::None;
-  ASSERT_TRUE(FileOpenExclusive(path.string().c_str(), file, error));
+  ASSERT_TRUE(FileOpenExclusive(path.c_str(), file, error));
   std::array<uint8_t, 100> buffer{};
   EXPECT_EQ(FileRead(file, buffer.data(), 100), 10u);
   EXPECT_EQ(FileRead(file, buffer.data(), 100), 0u);
@@ -182,9 +182,9 @@ TEST(FileRead, PastTheEndAndFailing) {
   EXPECT_EQ(std::string(buffer.begin(), buffer.begin() + 15), "01234567890123"s + '\0');
   FileClose(file);
   fs::remove(path);
-  FileVersion version{7, 8, 9};
-  EXPECT_TRUE(FileRead(FileHandle{}, buffer.data(), 100) == 0 && !FileQuery(FileHandle{}, version) &&
-              version.length == 7 && version.changed == 8 && version.changedNanoseconds == 9);
+  FileStamp stamp{7, 8, 9};
+  EXPECT_TRUE(FileRead(FileHandle{}, buffer.data(), 100) == 0 && !ReadFileStamp(FileHandle{}, stamp) &&
+              stamp.length == 7 && stamp.changed == 8 && stamp.changedNanoseconds == 9);
 #ifndef _WIN32
   // A read that delivers less than asked is read on, into the rest of the
   // buffer and no further, however much more there is.
@@ -216,7 +216,7 @@ TEST(AnalyseFile, FileAfterFile) {
   // Each piece at its offset in a file of the given length; the gaps are
   // holes that read as zero bytes, which count nothing.
   const auto make = [&](const std::string& name, const Pieces& pieces, uint64_t length) {
-    const std::string path = (dir / name).string();
+    const fs::path path = dir / name;
     std::ofstream{path};
     fs::resize_file(path, length);
     std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
@@ -240,10 +240,10 @@ TEST(AnalyseFile, FileAfterFile) {
   // clang-format on
   fs::create_directories(dir);
   for (const auto& [pieces, length, preview, summary] : rows) {
-    const std::string path = make(std::to_string(length), pieces, length);
+    const fs::path path = make(std::to_string(length), pieces, length);
     const std::vector<uint8_t> before = buffer;
     EXPECT_TRUE(AnalyseFile(path.c_str(), buffer.data(), *result));
-    EXPECT_TRUE(result->path.data() == path && result->size == length && result->contentRead == (length != 0) &&
+    EXPECT_TRUE(result->size == length && result->contentRead == (length != 0) &&
                 result->previewLength == preview.size());
     EXPECT_EQ(result->preview.data(), preview);
     EXPECT_EQ(result->typeDescription + Figures(result->counts, result->derived), summary);
@@ -254,9 +254,10 @@ TEST(AnalyseFile, FileAfterFile) {
   const auto bytes = [&] { return std::string(reinterpret_cast<const char*>(result.get()), sizeof(AnalysisResult)); };
   const std::string before = bytes();
   fs::create_directory(dir / "folder");
-  const std::pair<std::string, FileError> failures[] = {{(dir / "missing").string(), FileError::NotFound},
-                                                        {(dir / "folder").string(), FileError::NotAFile},
-                                                        {std::string(600, 'p'), FileError::PathTooLong}};
+  // The last longer than any name either system takes.
+  const std::pair<fs::path, FileError> failures[] = {{dir / "missing", FileError::NotFound},
+                                                     {dir / "folder", FileError::NotAFile},
+                                                     {dir / std::string(40'000, 'p'), FileError::PathTooLong}};
   for (const auto& [path, reason] : failures) {
     FileError error = FileError::None;
     EXPECT_FALSE(AnalyseFile(path.c_str(), buffer.data(), *result, &error));
@@ -279,7 +280,7 @@ TEST(AnalyseFile, CutWhileRead) {
   const auto analyse = [&] {
     *result = AnalysisResult{};  // a failure reported as success shows as an empty result
     FileError error = FileError::None;
-    const bool done = AnalyseFile(path.string().c_str(), buffer.data(), *result, &error);
+    const bool done = AnalyseFile(path.c_str(), buffer.data(), *result, &error);
     return done ? std::to_string(result->size) + Figures(result->counts, result->derived) : DescribeFileError(error);
   };
   const auto cut = [&] {

@@ -55,11 +55,19 @@ TEST(SupportTexts, MailPagesAndLog) {
   EXPECT_TRUE(AppendDiagnosticCode(log, 42) && AppendDiagnosticCode(log, -1001));
   EXPECT_TRUE(ComposeMailText(xp.c_str(), log, mail) && mail.data() == head + xp + " 42-10");  // the log's start
   EXPECT_TRUE(ComposeDiagnosticsPage(xp.c_str(), log, page) && page.data() == xp + "\r\n\r\n42-1001");
-  EXPECT_TRUE(ComposeDirectoriesPage("C:\\P\\", "C:\\D\\", page));
-  EXPECT_STREQ(page.data(), "Location of program:\r\nC:\\P\\\r\n\r\nWhere program stores user data:\r\nC:\\D\\");
+  // Folders whole, at their longest too, or a plain statement: never a part of a name.
+  WidePageText folders{L"stale"};
+  const std::wstring p599(599, L'\u03a9'), d599(599, L'd');
+  const std::pair<const wchar_t*, const wchar_t*> pages[] = {
+      {L"C:\\P\\", L"C:\\D\\"}, {p599.c_str(), d599.c_str()}, {nullptr, L"R:\\"}};
+  for (const auto& [program, data] : pages) {
+    EXPECT_TRUE(ComposeDirectoriesPage(program, data, folders));
+    EXPECT_EQ(folders.data(), L"Location of program:\r\n"s + (program != nullptr ? program : kFolderTooLong) +
+                                  L"\r\n\r\nWhere program stores user data:\r\n" + data);
+  }
   EXPECT_FALSE(ComposeMailText(std::string(700, 'd').c_str(), log, mail));
-  EXPECT_FALSE(ComposeDirectoriesPage(std::string(599, 'p').c_str(), std::string(599, 'd').c_str(), page));
-  EXPECT_EQ(strlen(mail.data()) + strlen(page.data()), 599u + 1199u);  // cut, not overrun
+  EXPECT_FALSE(ComposeDiagnosticsPage(std::string(1400, 's').c_str(), log, page));
+  EXPECT_EQ(strlen(mail.data()) + strlen(page.data()), 599u + kPageTextSize - 1);  // cut, not overrun
   EXPECT_TRUE(kAboutPageCount == 2 && kAboutPages[kPageDirectories].name == "Prog Dirs"s &&
               kAboutPages[kPageDiagnostics].name == "Diagnostics"s);
   // The log takes whole codes only, up to 599 characters, and 600 codes.

@@ -1,12 +1,47 @@
-# A drag source on the X display, as a desktop's file manager is one: drags
-# files onto a window through the XDND protocol, which Wine turns into
-# WM_DROPFILES for the Windows window under the pointer.
+# What the window tests do on the X display: a drag source, as a desktop's
+# file manager is one, which drags files onto a window through the XDND
+# protocol (Wine turns it into WM_DROPFILES for the Windows window under the
+# pointer); and an ear for the warning sound, which Wine rings as the X
+# server's bell.
 import select
+import threading
 import time
 import urllib.parse
 
 from Xlib import X, display
+from Xlib.ext import record
 from Xlib.protocol import event
+
+X_BELL = 104  # the core request that rings the bell
+
+
+class Bells:
+    """Counts the bell requests every client of the display makes, through
+    the RECORD extension, from the moment it is made."""
+
+    def __init__(self, display_name):
+        self.control, self.data = display.Display(display_name), display.Display(display_name)
+        self.count = 0
+        self.context = self.control.record_create_context(0, [record.AllClients], [{
+            "core_requests": (X_BELL, X_BELL), "core_replies": (0, 0), "ext_requests": (0, 0, 0, 0),
+            "ext_replies": (0, 0, 0, 0), "delivered_events": (0, 0), "device_events": (0, 0), "errors": (0, 0),
+            "client_started": False, "client_died": False}])
+        self.control.sync()
+        self.thread = threading.Thread(target=self.data.record_enable_context, args=(self.context, self.heard),
+                                       daemon=True)
+        self.thread.start()
+
+    def heard(self, reply):
+        # One reply may hold several requests; a bell request is 4 bytes.
+        if reply.category == record.FromClient:
+            self.count += len(reply.data) // 4
+
+    def close(self):
+        self.control.record_disable_context(self.context)
+        self.control.sync()
+        self.thread.join(5)
+        self.control.record_free_context(self.context)
+        self.control.close()
 
 
 def drop(display_name, title, paths, point, timeout=10):
