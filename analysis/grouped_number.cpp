@@ -7,8 +7,7 @@ namespace {
 // Writes the digits of magnitude, most significant first, after an optional
 // sign; groups of three are separated by full stops when grouped.
 NumberText Compose(bool negative, uint64_t magnitude, bool grouped) {
-  std::array<char, 20> digits{};  // least significant first
-  static_assert(sizeof digits == 20, "the most a uint64_t has");
+  std::array<char, 20> digits{};  // least significant first; the most a uint64_t has
   int count = 0;
   do {
     digits[count++] = static_cast<char>('0' + magnitude % 10);

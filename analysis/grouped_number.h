@@ -7,8 +7,7 @@
 #include <cstdint>
 
 // Large enough for the sign, twenty digits, six separators and the terminator.
-using NumberText = std::array<char, 28>;
-static_assert(sizeof(NumberText) == 1 + 20 + 6 + 1);
+using NumberText = std::array<char, 1 + 20 + 6 + 1>;
 
 // Plain signed decimal: "0", "-5", "123".
 NumberText ToDecimal(int32_t value);

@@ -8,12 +8,24 @@
 #   scripts/release.sh [--allow-changes]   (the tests build from a work tree)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-if [ "${1:-}" != "--allow-changes" ] && [ -n "$(git status --porcelain --untracked-files=no)" ]; then
+# The time every entry carries: SOURCE_DATE_EPOCH when set, else the
+# commit's. Outside a git checkout (a source archive) there is no commit to
+# take it from, nor to check the tree against.
+checkout=false
+[ "$(git rev-parse --show-toplevel 2>/dev/null)" = "$(pwd -P)" ] && checkout=true
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+  if ! $checkout; then
+    echo "release: not a git checkout; set SOURCE_DATE_EPOCH to the time the release should carry (seconds since 1970)" >&2
+    exit 1
+  fi
+  SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
+fi
+export SOURCE_DATE_EPOCH
+if [ "${1:-}" != "--allow-changes" ] && $checkout && [ -n "$(git status --porcelain --untracked-files=no)" ]; then
   echo "release: the work tree has changes; a release is built from a commit" >&2
   exit 1
 fi
 scripts/setup.sh
-export SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}"
 out=build/release
 rm -f "$out"/*.zip "$out/SHA256SUMS"
 for arch in x86 x64; do

@@ -9,6 +9,7 @@
 #include "grouped_number.h"
 #include "support_texts.h"
 #include "system_description.h"
+#include "text_encoding.h"
 
 namespace fuzz {
 
@@ -109,6 +110,35 @@ void support_texts(const uint8_t* data, size_t size) {
   CheckText(ComposeDirectoriesPage(program.c_str(), folder.c_str(), *folders), *folders);
   const auto page = std::make_unique<PageText>();
   CheckText(ComposeDiagnosticsPage(texts[2].c_str(), *log, *page), *page);
+}
+
+// Any bytes through the writers that take file bytes and names to JSON and
+// terminals.
+// What a writer gives is valid UTF-8, and what it must never give: in JSON
+// (kept null) a raw C0 control or a bare quote; elsewhere any control, C1 and
+// DEL too, but those kept.
+void Written(const uint8_t* data, size_t size, void (*write)(FILE*, const char*, size_t), const char* kept) {
+  char* text = nullptr;
+  size_t length = 0;
+  FILE* out = open_memstream(&text, &length);
+  write(out, reinterpret_cast<const char*>(data), size);
+  fclose(out);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text);
+  for (size_t i = 0, step = 1; i < length; i += step) {
+    step = Utf8SequenceLength(bytes + i, length - i);
+    const bool control = bytes[i] < 0x20 || bytes[i] == 0x7F || (bytes[i] == 0xC2 && bytes[i + 1] < 0xA0);
+    Check(step != 0 && (kept != nullptr || (bytes[i] >= 0x20 && bytes[i] != '"')) &&
+          (kept == nullptr || !control || (bytes[i] != 0 && strchr(kept, bytes[i]) != nullptr)));
+    step += kept == nullptr && bytes[i] == '\\';  // the escaped character
+  }
+  free(text);
+}
+
+void writers(const uint8_t* data, size_t size) {
+  Written(data, size, WriteJsonWindows1252, nullptr);
+  Written(data, size, WriteJsonUtf8, nullptr);
+  Written(data, size, WriteConsoleWindows1252, "\n\t");
+  Written(data, size, WriteConsoleUtf8, "");  // names
 }
 
 }  // namespace fuzz

@@ -10,6 +10,7 @@ usage: release_test.py RELEASE_DIR (build/release)
 """
 import hashlib
 import json
+import os
 import shutil
 import subprocess
 import sys
@@ -52,6 +53,18 @@ class Release(unittest.TestCase):
                     self.assertLessEqual(KEYS, set(strings), exe)
                     self.assertEqual(strings[b"FileVersion"].decode(), ".".join(VERSION.split(".")[:2]), exe)
                     self.assertNotIn(str(ROOT).encode(), data, f"{exe} holds the build folder")
+
+    def test_outside_a_checkout(self):
+        # From a source archive there is no commit to take the time from: the
+        # script says what to set, before it builds anything.
+        tree = RELEASE / "archive"
+        shutil.rmtree(tree, ignore_errors=True)
+        (tree / "scripts").mkdir(parents=True)
+        shutil.copy2(ROOT / "scripts" / "release.sh", tree / "scripts")
+        env = {k: v for k, v in os.environ.items() if k != "SOURCE_DATE_EPOCH"}
+        done = subprocess.run([tree / "scripts" / "release.sh"], env=env, capture_output=True, text=True, timeout=60)
+        self.assertEqual((done.returncode, done.stderr), (1, "release: not a git checkout; set SOURCE_DATE_EPOCH to "
+                                                             "the time the release should carry (seconds since 1970)\n"))
 
     def test_programs_as_shipped(self):
         # One console analysis and one window flow per zip: started on a

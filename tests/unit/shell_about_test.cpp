@@ -4,8 +4,10 @@
 #include <cstring>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "command_line.h"
+#include "preview_pieces.h"
 #include "support_texts.h"
 #include "system_description.h"
 
@@ -115,6 +117,21 @@ TEST(GetCommandArgument, StatusAndOutput) {
   for (const auto& [line, n, status, expected] : wide) {
     WideTextBuffer output{L"untouched"};
     EXPECT_TRUE(static_cast<int>(GetCommandArgument(line.c_str(), n, output)) == status && output.data() == expected);
+  }
+}
+
+// The preview goes into its field in pieces that fit their buffer (at most
+// most units), never ending inside a surrogate pair or a CR LF line end.
+TEST(PreviewPieceEnd, PiecesFitAndKeepPairs) {
+  const std::tuple<std::wstring, size_t, std::vector<size_t>> rows[] = {
+      {L"abcdefgh", 4, {4, 8}},          {L"abc\r\nfgh", 4, {3, 7, 8}}, {L"ab\xD83D\xDE00" L"efg", 3, {2, 5, 7}},
+      {L"abcd", 4, {4}},                 {L"abc\r", 3, {3, 4}},         {L"\r\n\r\n\r\n", 2, {2, 4, 6}},
+      {L"a\r\n\r\n", 2, {1, 3, 5}},
+  };
+  for (const auto& [text, most, ends] : rows) {
+    std::vector<size_t> found;
+    for (size_t at = 0; at < text.size(); at = found.back()) found.push_back(PreviewPieceEnd(text.data(), text.size(), at, most));
+    EXPECT_EQ(found, ends) << most;
   }
 }
 
