@@ -58,12 +58,12 @@ bool AnalyseFile(const PathChar* name, uint8_t* workBuffer, AnalysisResult& resu
 
   result.size = before.length;
   result.contentRead = headLength != 0;
-  const void* zero = memchr(workBuffer, 0, headLength);
-  const auto previewLength =
-      zero == nullptr ? headLength : static_cast<uint32_t>(static_cast<const uint8_t*>(zero) - workBuffer);
-  memcpy(result.preview.data(), workBuffer, previewLength);
-  result.preview[previewLength] = '\0';
-  result.previewLength = previewLength;
+  result.countedBytes = static_cast<uint32_t>(std::min<uint64_t>(before.length, kStatisticsLimit));
+  const PreviewSpan span = FindPreview(workBuffer, headLength, before.length > headLength);
+  memcpy(result.preview.data(), workBuffer + span.start, span.length);
+  result.preview[span.length] = '\0';
+  result.previewLength = span.length;
+  result.previewEncoding = span.encoding;
   result.typeDescription = IdentifyType(workBuffer, headLength);
   result.counts = counts;
   result.derived = DeriveFigures(counts);

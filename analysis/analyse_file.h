@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "file_io.h"
+#include "preview_text.h"
 #include "text_stats.h"
 
 constexpr uint32_t kHeadLimit = 50'000;
@@ -19,10 +20,12 @@ constexpr size_t kWorkBufferSize = 1'000'050;
 // What one analysis finds. It names no file: each caller shows the name it
 // holds, as it holds it.
 struct AnalysisResult {
-  uint64_t size{};                             // full length in bytes
-  bool contentRead = false;                    // at least one byte of the head was read
-  uint32_t previewLength{};                    // bytes before the head's first zero byte
-  std::array<char, kHeadLimit + 1> preview{};  // and its terminator; empty when nothing was read
+  uint64_t size{};           // full length in bytes
+  bool contentRead = false;  // at least one byte of the head was read
+  uint32_t countedBytes{};   // the bytes the statistics cover, from the first
+  PreviewEncoding previewEncoding = PreviewEncoding::Ansi;
+  uint32_t previewLength{};                    // the preview's bytes, as FindPreview finds them
+  std::array<char, kHeadLimit + 1> preview{};  // and a terminator; empty when nothing was read
   const char* typeDescription = "Unknown";
   TextCounts counts;
   DerivedFigures derived{};

@@ -134,6 +134,46 @@ void WriteConsoleUtf8(FILE* out, const char* bytes, size_t byteCount) {
   }
 }
 
+namespace {
+
+// Each character of a Unicode preview, written by write.
+template <typename Write>
+void ForEachCharacter(PreviewEncoding encoding, const char* bytes, size_t byteCount, Write write) {
+  const auto* data = reinterpret_cast<const uint8_t*>(bytes);
+  for (uint32_t at = 0; at < byteCount;)
+    write(NextPreviewCharacter(encoding, data, static_cast<uint32_t>(byteCount), at));
+}
+
+void WriteConsoleCharacter(FILE* out, uint32_t character) {
+  if (character == '\r') return;
+  // Line feeds and tabs stay; other controls (C0, DEL and C1) become U+FFFD.
+  const bool control =
+      character != '\n' && character != '\t' && (character < 0x20 || (character >= 0x7F && character < 0xA0));
+  WriteUtf8(out, control ? kReplacementCharacter : character);
+}
+
+}  // namespace
+
+void WriteJsonPreview(FILE* out, PreviewEncoding encoding, const char* bytes, size_t byteCount) {
+  if (encoding == PreviewEncoding::Ansi) return WriteJsonWindows1252(out, bytes, byteCount);
+  ForEachCharacter(encoding, bytes, byteCount, [out](uint32_t character) { WriteJsonCodePoint(out, character); });
+}
+
+void WriteConsolePreview(FILE* out, PreviewEncoding encoding, const char* bytes, size_t byteCount) {
+  if (encoding == PreviewEncoding::Ansi) return WriteConsoleWindows1252(out, bytes, byteCount);
+  ForEachCharacter(encoding, bytes, byteCount, [out](uint32_t character) { WriteConsoleCharacter(out, character); });
+}
+
+const char* PreviewEncodingName(PreviewEncoding encoding) {
+  switch (encoding) {
+    case PreviewEncoding::Utf8: return "utf-8";
+    case PreviewEncoding::Utf16Le: return "utf-16le";
+    case PreviewEncoding::Utf16Be: return "utf-16be";
+    case PreviewEncoding::Ansi: break;
+  }
+  return "ansi";
+}
+
 void WriteConsoleWindows1252(FILE* out, const char* bytes, size_t byteCount) {
   for (size_t i = 0; i < byteCount; ++i) {
     i += WritePlainRun(out, bytes + i, byteCount - i, IsConsolePlain);

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "preview_text.h"
+
 // The Unicode code point of a Windows-1252 byte. The five bytes the code page
 // leaves undefined map to the C1 control of the same value, as Windows does.
 uint32_t DecodeWindows1252(uint8_t byte);
@@ -30,6 +32,15 @@ void WriteConsoleUtf8(FILE* out, const char* bytes, size_t byteCount);
 // stay, carriage returns go, other control bytes become U+FFFD so that a
 // file cannot drive the terminal.
 void WriteConsoleWindows1252(FILE* out, const char* bytes, size_t byteCount);
+
+// A preview inside a JSON string, and for a terminal (as the Windows-1252
+// writers do): an ANSI one in Windows-1252, a UTF-8 or UTF-16 one as its
+// characters (see NextPreviewCharacter).
+void WriteJsonPreview(FILE* out, PreviewEncoding encoding, const char* bytes, size_t byteCount);
+void WriteConsolePreview(FILE* out, PreviewEncoding encoding, const char* bytes, size_t byteCount);
+
+// How a preview was read, as JSON names it: "ansi", "utf-8", "utf-16le" or "utf-16be".
+const char* PreviewEncodingName(PreviewEncoding encoding);
 
 // Length of the valid UTF-8 sequence at bytes, or 0 when there is none.
 size_t Utf8SequenceLength(const uint8_t* bytes, size_t byteCount);

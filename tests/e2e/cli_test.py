@@ -17,6 +17,7 @@ from pathlib import Path
 # "costs", "Two" and "words" plus one; "End." the one sentence.
 SAMPLE = b"Caf\xe9 costs \x80 5. Two words!\r\nEnd."
 SAMPLE_RESULT = {"size": 32, "content_read": True, "type": "Unknown", "preview": "Caf\u00e9 costs \u20ac 5. Two words!\r\nEnd.",
+                 "preview_encoding": "ansi", "counted_bytes": 32,
                  "letters": 19, "words": 4, "lines": 2, "sentences": 1, "digits": 1, "spaces": 5, "symbols": 3,
                  "characters": 28, "average_word": 4, "average_sentence": 4}
 LABELS = ["File Name", "Size (Bytes)", "Type", "Characters", "Words", "Letters", "Lines", "Numbers", "Sentences",
@@ -51,12 +52,16 @@ def make(name, data):
 
 class Cli(unittest.TestCase):
     def test_json_one_line_per_file(self):
-        sample, gif = make("caf\u00e9 s.txt", SAMPLE), make("a.gif", b"GIF89a" + b"x" * 1494)
-        status, out, errors = run("--json", sample, gif)
+        # The second: a UTF-16 text, which names its encoding, past the head;
+        # the statistics cover its bytes as ever.
+        unicode = b"\xfe\xff" + ("\u039a\u03b1\u03bb\u03b7\u03bc\u03ad\u03c1\u03b1 \U0001F600\r\n" * 3000).encode("utf-16-be")
+        sample, utf16 = make("caf\u00e9 s.txt", SAMPLE), make("u.txt", unicode)
+        status, out, errors = run("--json", sample, utf16)
         self.assertEqual((status, errors), (0, []))
         first, second = map(json.loads, out.splitlines())
         self.assertEqual(first, dict(SAMPLE_RESULT, path=sample))
-        self.assertEqual((second["path"], second["type"], second["size"]), (gif, "Graphic Interchange Format", 1500))
+        self.assertEqual((second["preview"], second["preview_encoding"], second["counted_bytes"], second["lines"]),
+                         (unicode[2:50_000].decode("utf-16-be", errors="replace"), "utf-16be", len(unicode), 3001))
 
     def test_every_scanner_gives_the_same_figures(self):
         # Each forced in turn; one this processor lacks falls back to the fastest it has.

@@ -67,11 +67,19 @@ void analysis(const uint8_t* data, size_t size) {
   memset(buffer, 'q', headLength + 8);  // stale text where the head ends
 
   Check(AnalyseFile(path.c_str(), buffer, *result));
-  const void* zero = memchr(data, 0, headLength);
-  const size_t preview = zero != nullptr ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - data) : headLength;
-  Check(result->size == size && result->contentRead == (size != 0));
-  Check(result->previewLength == preview && memcmp(result->preview.data(), data, preview) == 0 &&
-        result->preview[preview] == '\0');
+  Check(result->size == size && result->contentRead == (size != 0) &&
+        result->countedBytes == (size < kStatisticsLimit ? size : kStatisticsLimit));
+  // The preview is the head's bytes past a mark, up to its first zero byte
+  // (in UTF-16, zero unit), and holds none.
+  const PreviewEncoding encoding = result->previewEncoding;
+  const bool utf16 = encoding == PreviewEncoding::Utf16Le || encoding == PreviewEncoding::Utf16Be;
+  const size_t start = utf16 ? 2 : headLength >= 3 && memcmp(data, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
+  const size_t length = result->previewLength;
+  Check(start + length <= headLength && memcmp(result->preview.data(), data + start, length) == 0 &&
+        result->preview[length] == '\0' && (encoding == PreviewEncoding::Utf8 || start == 0 || utf16));
+  for (size_t i = 0; i < length; i += utf16 ? 2 : 1) Check(data[start + i] != 0 || (utf16 && data[start + i + 1] != 0));
+  const bool toZero = start + length == headLength || data[start + length] == 0;
+  Check(utf16 ? length % 2 == 0 : toZero || (encoding == PreviewEncoding::Utf8 && size > headLength));
   // An empty file reads nothing and so leaves the buffer as it was.
   Check(memcmp(buffer + headLength, size != 0 ? "\0\0\0\0" : "qqqq", 4) == 0);
   // The input is an allocation of its own: a read past a head of all of it is caught.

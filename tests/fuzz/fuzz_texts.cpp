@@ -134,11 +134,25 @@ void Written(const uint8_t* data, size_t size, void (*write)(FILE*, const char*,
   free(text);
 }
 
+template <PreviewEncoding kEncoding>
+void WriteJsonAs(FILE* out, const char* bytes, size_t count) {
+  WriteJsonPreview(out, kEncoding, bytes, count);
+}
+template <PreviewEncoding kEncoding>
+void WriteConsoleAs(FILE* out, const char* bytes, size_t count) {
+  WriteConsolePreview(out, kEncoding, bytes, count);
+}
+
 void writers(const uint8_t* data, size_t size) {
   Written(data, size, WriteJsonWindows1252, nullptr);
   Written(data, size, WriteJsonUtf8, nullptr);
   Written(data, size, WriteConsoleWindows1252, "\n\t");
   Written(data, size, WriteConsoleUtf8, "");  // names
+  // Previews read as any Unicode encoding, whatever their bytes.
+  Written(data, size, WriteJsonAs<PreviewEncoding::Utf8>, nullptr);
+  Written(data, size, WriteJsonAs<PreviewEncoding::Utf16Le>, nullptr);
+  Written(data, size, WriteConsoleAs<PreviewEncoding::Utf8>, "\n\t");
+  Written(data, size, WriteConsoleAs<PreviewEncoding::Utf16Be>, "\n\t");
 }
 
 }  // namespace fuzz

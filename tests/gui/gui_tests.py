@@ -42,6 +42,9 @@ PIPE = r"\\.\pipe\quorvane_test"
 BLANK = {i: "Drag file into window!" if i == PATH else "" for i, _, _ in MAIN_FIELDS}
 WM_CLOSE, WM_SYSCOMMAND, SC_CLOSE, BM_CLICK, WM_LBUTTONDOWN, WM_LBUTTONUP = 0x10, 0x112, 0xF060, 0xF5, 0x201, 0x202
 TAB, RETURN, ESCAPE, UP, DOWN, ALT_F4 = 9, 13, 27, 0x26, 0x28, 0x173
+NOTES = ("Caf\u00e9 cr\u00e8me br\u00fbl\u00e9e co\u00fbte 4,50 \u20ac. Stra\u00dfe, \u00dcberma\u00df und Gr\u00f6\u00dfe.\r\n"
+         "\u039a\u03b1\u03bb\u03b7\u03bc\u03ad\u03c1\u03b1 \u03ba\u03cc\u03c3\u03bc\u03b5. "
+         "\u041f\u0440\u0438\u0432\u0435\u0442, \u043c\u0438\u0440.\r\n").encode()
 SAMPLE = (b"Quorvane reads files.  It counts words, e.g. these: 12 apples, 3.14 pies!\r\n"
           b"Caf\xe9 cr\xe8me \x93quoted\x94 costs \x80 9; tabs\tand (brackets) end it... Done?\n") * 30
 
@@ -55,9 +58,12 @@ def setUpModule():
     files = {"sample": WORK / "with spaces" / "it's a 'sample'.txt", "big": WORK / "big.txt", "sparse": WORK / "sparse.bin",
              "omega": WORK / "\u03a9mega.txt", "latin": WORK / "Omega.txt", "cjk": WORK / "\u65e5\u672c\u8a9e.txt",
              "emoji": WORK / "\U0001F600 notes.txt", "long": WORK / ("l" * 150) / ("m" * 150 + ".txt"),
-             "bytes": WORK / "every byte.bin", "dotted": WORK / "td.txt.", "undotted": WORK / "td.txt"}
+             "bytes": WORK / "every byte.bin", "utf8": WORK / "utf-8.txt", "utf16": WORK / "utf-16.txt",
+             "dotted": WORK / "td.txt.", "undotted": WORK / "td.txt"}
     for name, text in [("sample", SAMPLE), ("big", SAMPLE * 400), ("omega", b"Greek first."), ("latin", b"Latin."),
                        ("cjk", b"Three signs."), ("emoji", b"A smile"), ("long", SAMPLE), ("bytes", bytes(range(1, 256))),
+                       ("utf8", NOTES + "\u65e5\u672c\u8a9e \U0001F600".encode()),
+                       ("utf16", b"\xff\xfe" + (NOTES.decode() + "\U0001F600").encode("utf-16-le")),
                        ("dotted", b"One dot more."), ("undotted", b"No dot.")]:
         files[name].parent.mkdir(exist_ok=True)
         files[name].write_bytes(text)
@@ -167,6 +173,15 @@ class QuorvaneWindow(unittest.TestCase):
         # Wine quotes a path with spaces on the command line, as a shell does.
         process, window = start(dos(files["sample"]))
         self.assertEqual(shown(window), expected(files["json"][0]))
+        self.close(process)
+        # The README's picture: a UTF-8 text of the user's own.
+        notes = wine.prefix / "drive_c" / "users" / getpass.getuser() / "Documents" / "Reisenotizen.txt"
+        if notes.parent.is_symlink():  # Wine's link to the home folder, which is not ours to write in
+            notes.parent.unlink()
+        notes.parent.mkdir(parents=True, exist_ok=True)
+        notes.write_bytes(NOTES)
+        process, window = start(f"C:\\users\\{getpass.getuser()}\\Documents\\Reisenotizen.txt")
+        self.assertEqual(window.text[PREVIEW], NOTES.decode())
         SHOTS.mkdir(exist_ok=True)
         wine.grab(SHOTS / "main.png", window.rect)
         self.close(process)
@@ -345,11 +360,12 @@ class QuorvaneWindow(unittest.TestCase):
 
 
     def test_10_names_and_keyboard(self):
-        # Names the code page cannot hold, a path past MAX_PATH and a name
-        # ending in a dot, by argument and by drop: each the console program's
-        # result for the same name, the name shown as it is; \u03a9mega.txt
-        # and td.txt., never the look-alike beside them.
-        names = ["omega", "latin", "cjk", "emoji", "long", "bytes", "dotted"]
+        # Names the code page cannot hold, a path past MAX_PATH, UTF-8 and
+        # UTF-16 texts and a name ending in a dot, by argument and by drop:
+        # each the console program's result for the same name, the name and
+        # the preview shown as they are; \u03a9mega.txt and td.txt., never
+        # the look-alike beside them.
+        names = ["omega", "latin", "cjk", "emoji", "long", "bytes", "utf8", "utf16", "dotted"]
         self.assertEqual([json_of(name)["size"] for name in names], [files[name].stat().st_size for name in names])
         for name in names:
             process, window = start(dos(files[name]))

@@ -124,13 +124,21 @@ TEST(GetCommandArgument, StatusAndOutput) {
 // most units), never ending inside a surrogate pair or a CR LF line end.
 TEST(PreviewPieceEnd, PiecesFitAndKeepPairs) {
   const std::tuple<std::wstring, size_t, std::vector<size_t>> rows[] = {
-      {L"abcdefgh", 4, {4, 8}},          {L"abc\r\nfgh", 4, {3, 7, 8}}, {L"ab\xD83D\xDE00" L"efg", 3, {2, 5, 7}},
-      {L"abcd", 4, {4}},                 {L"abc\r", 3, {3, 4}},         {L"\r\n\r\n\r\n", 2, {2, 4, 6}},
+      {L"abcdefgh", 4, {4, 8}},
+      {L"abc\r\nfgh", 4, {3, 7, 8}},
+      {L"ab\xD83D\xDE00"
+       L"efg",
+       3,
+       {2, 5, 7}},
+      {L"abcd", 4, {4}},
+      {L"abc\r", 3, {3, 4}},
+      {L"\r\n\r\n\r\n", 2, {2, 4, 6}},
       {L"a\r\n\r\n", 2, {1, 3, 5}},
   };
   for (const auto& [text, most, ends] : rows) {
     std::vector<size_t> found;
-    for (size_t at = 0; at < text.size(); at = found.back()) found.push_back(PreviewPieceEnd(text.data(), text.size(), at, most));
+    for (size_t at = 0; at < text.size(); at = found.back())
+      found.push_back(PreviewPieceEnd(text.data(), text.size(), at, most));
     EXPECT_EQ(found, ends) << most;
   }
 }
