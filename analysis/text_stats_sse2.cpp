@@ -2,7 +2,7 @@
 #include <emmintrin.h>
 
 #include "text_scan_blocks.h"
-#include "text_scan_paths.h"
+#include "text_scanners.h"
 
 namespace {
 

@@ -15,7 +15,6 @@
 namespace {
 
 const char* const kKinds[] = {"english", "greek_utf8", "random", "zeros", "spaces", "letters", "a_a_a"};
-const char* const kPaths[] = {"portable", "sse2", "avx2"};
 
 // Words drawn at random with their separators, or one pattern repeated; a
 // megabyte of it, repeated to the length.
@@ -42,8 +41,8 @@ std::vector<uint8_t> Sample(const std::string& kind, size_t length) {
   return bytes;
 }
 
-void Scan(benchmark::State& state, const std::string& kind, ScanPath path) {
-  if (!SelectScanPath(path)) return state.SkipWithError("this processor lacks the scanner");
+void Scan(benchmark::State& state, const std::string& kind, Scanner scanner) {
+  if (!SelectScanner(scanner)) return state.SkipWithError("this processor or system lacks the scanner");
   const std::vector<uint8_t> bytes = Sample(kind, static_cast<size_t>(state.range(0)));
   for (auto _ : state) {
     TextCounts counts;
@@ -66,7 +65,7 @@ const char* BigFile() {
 }
 
 void Analyse(benchmark::State& state) {
-  for (int path = kScanPathCount - 1; !SelectScanPath(static_cast<ScanPath>(path)); --path) {
+  for (int scanner = kScannerCount - 1; !SelectScanner(static_cast<Scanner>(scanner)); --scanner) {
   }
   std::vector<uint8_t> buffer(kWorkBufferSize);
   AnalysisResult result;
@@ -93,11 +92,10 @@ void ReadOnly(benchmark::State& state) {
 
 int main(int argc, char** argv) {
   for (const char* kind : kKinds) {
-    for (int path = 0; path < kScanPathCount; ++path) {
-      const std::string name = std::string("Scan/") + kind + "/" + kPaths[path];
-      benchmark::RegisterBenchmark(name.c_str(), Scan, kind, static_cast<ScanPath>(path))
-          ->Arg(4096)
-          ->Arg(kStatisticsLimit);
+    for (int s = 0; s < kScannerCount; ++s) {
+      const auto scanner = static_cast<Scanner>(s);
+      const std::string name = std::string("Scan/") + kind + "/" + ScannerName(scanner);
+      benchmark::RegisterBenchmark(name.c_str(), Scan, kind, scanner)->Arg(4096)->Arg(kStatisticsLimit);
     }
   }
   benchmark::RegisterBenchmark("Analyse", Analyse)->Unit(benchmark::kMillisecond);

@@ -20,10 +20,10 @@ void CheckCounts(const uint8_t* data, size_t size) {
   const auto start = static_cast<CharClass>(size != 0 ? data[size - 1] % 6 : 0);
   TextCounts whole;
   CharClass wholeClass = start;
-  SelectScanPath(ScanPath::Portable);
+  SelectScanner(Scanner::Portable);
   CountText(data, size, whole, wholeClass);
-  for (int path = 0; path < kScanPathCount; ++path) {
-    if (!SelectScanPath(static_cast<ScanPath>(path))) continue;
+  for (int scanner = 0; scanner < kScannerCount; ++scanner) {
+    if (!SelectScanner(static_cast<Scanner>(scanner))) continue;
     for (const size_t most : {0, 97}) {  // 0: in one pass
       TextCounts counts;
       CharClass charClass = start;
