@@ -14,3 +14,4 @@
 void CountTextPortable(const uint8_t* bytes, size_t byteCount, TextCounts& counts, CharClass& charClass);
 size_t ScanBlocksSse2(const uint8_t* bytes, size_t byteCount, TextCounts& counts, CharClass& charClass);
 size_t ScanBlocksAvx2(const uint8_t* bytes, size_t byteCount, TextCounts& counts, CharClass& charClass);
+size_t ScanBlocksAvx512(const uint8_t* bytes, size_t byteCount, TextCounts& counts, CharClass& charClass);

@@ -14,11 +14,12 @@ namespace {
 
 using BlockScanner = size_t (*)(const uint8_t*, size_t, TextCounts&, CharClass&);
 
-constexpr std::array<const char*, kScannerCount> kNames = {"portable", "sse2", "avx2"};
+constexpr std::array<const char*, kScannerCount> kNames = {"portable", "sse2", "avx2", "avx512"};
 
 // By scanner: the portable one has no blocks.
 #if QUORVANE_X86_SCANNERS
-constexpr std::array<BlockScanner, kScannerCount> kBlockScanners = {nullptr, ScanBlocksSse2, ScanBlocksAvx2};
+constexpr std::array<BlockScanner, kScannerCount> kBlockScanners = {nullptr, ScanBlocksSse2, ScanBlocksAvx2,
+                                                                    ScanBlocksAvx512};
 #else
 constexpr std::array<BlockScanner, kScannerCount> kBlockScanners = {};
 #endif
@@ -26,7 +27,8 @@ constexpr std::array<BlockScanner, kScannerCount> kBlockScanners = {};
 constexpr uint32_t Bit(Scanner scanner) { return 1u << static_cast<int>(scanner); }
 
 // The scanners this processor has the instructions of and whose registers
-// the system saves when it switches threads.
+// the system saves when it switches threads: a processor with AVX-512 under a
+// system that does not save its registers must not run it.
 uint32_t DetectScanners() {
   uint32_t found = Bit(Scanner::Portable);
 #if QUORVANE_X86_SCANNERS
@@ -39,13 +41,18 @@ uint32_t DetectScanners() {
     __asm__("xgetbv" : "=a"(xcr0), "=d"(high) : "c"(0));
   }
   const bool ymmSaved = (xcr0 & 0x06) == 0x06;  // SSE and AVX state
-  unsigned b7 = 0;
-  if (__get_cpuid_count(7, 0, &a, &b7, &c, &d) == 0) b7 = 0;
+  const bool zmmSaved = (xcr0 & 0xE6) == 0xE6;  // and the mask registers and both halves of the ZMM file
+  unsigned b7 = 0, c7 = 0;
+  if (__get_cpuid_count(7, 0, &a, &b7, &c7, &d) == 0) b7 = c7 = 0;
   const auto has = [](unsigned word, int bit) { return (word >> bit & 1) != 0; };
   // The AVX2 scanner is also built with POPCNT and BMI1, which every
   // processor with AVX2 has; asked all the same.
   const bool avx2 = ymmSaved && popcnt && has(b7, 5) && has(b7, 3);
-  found |= (sse2 ? Bit(Scanner::Sse2) : 0) | (avx2 ? Bit(Scanner::Avx2) : 0);
+  // AVX-512 F and BW with VBMI, VBMI2, VPOPCNTDQ and GFNI: Ice Lake, Zen 4
+  // and later. Skylake's AVX-512 lacks them and runs the AVX2 scanner.
+  const bool avx512 =
+      avx2 && zmmSaved && has(b7, 16) && has(b7, 30) && has(c7, 1) && has(c7, 6) && has(c7, 14) && has(c7, 8);
+  found |= (sse2 ? Bit(Scanner::Sse2) : 0) | (avx2 ? Bit(Scanner::Avx2) : 0) | (avx512 ? Bit(Scanner::Avx512) : 0);
 #endif
   return found;
 }

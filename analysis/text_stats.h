@@ -31,9 +31,9 @@ void CountText(const uint8_t* bytes, size_t byteCount, TextCounts& counts, CharC
 
 // The scanners CountText can run on, all with the same results. It takes the
 // fastest this processor and system have, unless QUORVANE_SCANNER (portable,
-// sse2 or avx2) names another one they have when the program starts.
-enum class Scanner : uint8_t { Portable, Sse2, Avx2 };
-constexpr int kScannerCount = 3;
+// sse2, avx2 or avx512) names another one they have when the program starts.
+enum class Scanner : uint8_t { Portable, Sse2, Avx2, Avx512 };
+constexpr int kScannerCount = 4;
 bool ScannerAvailable(Scanner scanner);  // built in, and supported by this processor and system
 const char* ScannerName(Scanner scanner);
 // The scanner of that name; false, scanner untouched, for any other name.

@@ -95,7 +95,8 @@ TEST(CountText, EveryScannerPastItsCounterLimits) {
     EXPECT_FALSE(SelectScanner(static_cast<Scanner>(faster)));
   EXPECT_TRUE(SelectScanner(initial) && ActiveScanner() == initial);
   // The names the environment may force a scanner by; others leave the scanner as it was.
-  const std::pair<const char*, int> names[] = {{"portable", 0}, {"sse2", 1}, {"avx2", 2}, {"AVX2", 9}, {"", 9}};
+  const std::pair<const char*, int> names[] = {{"portable", 0}, {"sse2", 1}, {"avx2", 2},
+                                               {"avx512", 3},   {"AVX2", 9}, {"", 9}};
   for (const auto& [name, number] : names) {
     auto scanner = static_cast<Scanner>(9);
     EXPECT_TRUE(ParseScanner(name, scanner) == (number != 9) && static_cast<int>(scanner) == number) << name;
