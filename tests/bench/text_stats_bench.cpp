@@ -1,12 +1,10 @@
 // Throughput of each statistics scanner over kinds of text and bytes, a chunk
-// of them in the cache and the most a file gives from memory, and of a whole
-// analysis of a 50,000,000-byte file against merely reading it. Run by hand:
-// text_stats_bench [--benchmark_filter=...]
+// of them in the cache and the most a file gives from memory. Run by hand:
+// text_stats_bench [--benchmark_filter=...]; scripts/bench_cli.py times the
+// whole console analysis against reading the file.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -54,41 +52,6 @@ void Scan(benchmark::State& state, const std::string& kind, Scanner scanner) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
 }
 
-// The file stays in the page cache between runs, as a file just saved does.
-const char* BigFile() {
-  static const std::string path = P_tmpdir "/quorvane_bench_50MB.txt";
-  static const bool made = [] {
-    const std::vector<uint8_t> bytes = Sample("english", kStatisticsLimit);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), kStatisticsLimit);
-    return true;
-  }();
-  return made ? path.c_str() : nullptr;
-}
-
-void Analyse(benchmark::State& state) {
-  for (int scanner = kScannerCount - 1; !SelectScanner(static_cast<Scanner>(scanner)); --scanner) {
-  }
-  std::vector<uint8_t> buffer(kWorkBufferSize);
-  AnalysisResult result;
-  const char* path = BigFile();
-  for (auto _ : state) benchmark::DoNotOptimize(AnalyseFile(path, buffer.data(), result));
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kStatisticsLimit));
-}
-
-void ReadOnly(benchmark::State& state) {
-  std::vector<uint8_t> buffer(kWorkBufferSize);
-  const char* path = BigFile();
-  for (auto _ : state) {
-    FileHandle file;
-    FileError error = FileError::None;
-    if (!FileOpenExclusive(path, file, error)) return state.SkipWithError("cannot open");
-    while (FileRead(file, buffer.data(), kChunkSize) != 0) {
-    }
-    FileClose(file);
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kStatisticsLimit));
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -99,8 +62,6 @@ int main(int argc, char** argv) {
       benchmark::RegisterBenchmark(name.c_str(), Scan, kind, scanner)->Arg(kChunkSize)->Arg(kStatisticsLimit);
     }
   }
-  benchmark::RegisterBenchmark("Analyse", Analyse)->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark("ReadOnly", ReadOnly)->Unit(benchmark::kMillisecond);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   return 0;

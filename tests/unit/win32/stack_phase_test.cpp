@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <set>
 #include <string>
 
@@ -20,7 +21,6 @@ extern "C" void QuorvaneCallAtStackPhase(void (*callback)(void*), void* context,
 asm(R"(
   .text
   .globl QuorvaneCallAtStackPhase
-  .def QuorvaneCallAtStackPhase; .scl 2; .type 32; .endef
   .seh_proc QuorvaneCallAtStackPhase
 QuorvaneCallAtStackPhase:
   push %rbp
@@ -46,7 +46,6 @@ constexpr uintptr_t kStep = 16;
 asm(R"(
   .text
   .globl _QuorvaneCallAtStackPhase
-  .def _QuorvaneCallAtStackPhase; .scl 2; .type 32; .endef
 _QuorvaneCallAtStackPhase:
   push %ebp
   mov %esp, %ebp
@@ -74,18 +73,18 @@ struct Outcome {
 // "Hello world. " 1,000 times: each text but the first starts a word after the
 // space that ends the one before.
 void CountWithEveryScanner(void* context) {
+  static const TextCounts kCounts{10000, 2000, 1, 1000, 0, 2000, 1000};
   auto& run = *static_cast<Outcome*>(context);
   std::string text;
   for (int i = 0; i < 1000; ++i) text += "Hello world. ";
   const Scanner initial = ActiveScanner();
   for (int s = 0; s < kScannerCount; ++s) {
-    if (!SelectScanner(static_cast<Scanner>(s))) continue;
     TextCounts c;
     CharClass end = CharClass::None;
+    if (!SelectScanner(static_cast<Scanner>(s))) continue;
     CountText(reinterpret_cast<const uint8_t*>(text.data()), text.size(), c, end);
-    ++run.scanners;
-    run.right += c.letters == 10000 && c.words == 2000 && c.lines == 1 && c.sentences == 1000 && c.digits == 0 &&
-                 c.spaces == 2000 && c.symbols == 1000 && end == CharClass::Space;
+    run.scanners += 1;
+    run.right += memcmp(&c, &kCounts, sizeof c) == 0 && end == CharClass::Space;
   }
   SelectScanner(initial);
   run.phase = reinterpret_cast<uintptr_t>(__builtin_frame_address(0)) % 64;
