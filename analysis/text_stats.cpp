@@ -32,19 +32,16 @@ constexpr uint32_t Bit(Scanner scanner) { return 1u << static_cast<int>(scanner)
 uint32_t DetectScanners() {
   uint32_t found = Bit(Scanner::Portable);
 #if QUORVANE_X86_SCANNERS
-  unsigned a = 0, b = 0, c = 0, d = 0;
-  if (__get_cpuid(1, &a, &b, &c, &d) == 0) return found;
-  const bool sse2 = (d >> 26 & 1) != 0, popcnt = (c >> 23 & 1) != 0, xsave = (c >> 27 & 1) != 0;
-  uint32_t xcr0 = 0;
-  if (xsave) {
-    uint32_t high = 0;
-    __asm__("xgetbv" : "=a"(xcr0), "=d"(high) : "c"(0));
-  }
+  const auto has = [](unsigned word, int bit) { return (word >> bit & 1) != 0; };
+  unsigned a{}, b{}, c{}, d{};
+  if (!__get_cpuid(1, &a, &b, &c, &d)) return found;
+  const bool sse2 = has(d, 26), popcnt = has(c, 23), xsave = has(c, 27);
+  uint32_t xcr0{}, high{};
+  if (xsave) __asm__("xgetbv" : "=a"(xcr0), "=d"(high) : "c"(0));
   const bool ymmSaved = (xcr0 & 0x06) == 0x06;  // SSE and AVX state
   const bool zmmSaved = (xcr0 & 0xE6) == 0xE6;  // and the mask registers and both halves of the ZMM file
-  unsigned b7 = 0, c7 = 0;
-  if (__get_cpuid_count(7, 0, &a, &b7, &c7, &d) == 0) b7 = c7 = 0;
-  const auto has = [](unsigned word, int bit) { return (word >> bit & 1) != 0; };
+  unsigned b7{}, c7{};                          // left zero by a processor without leaf 7
+  __get_cpuid_count(7, 0, &a, &b7, &c7, &d);
   // The AVX2 scanner is also built with POPCNT and BMI1, which every
   // processor with AVX2 has; asked all the same.
   const bool avx2 = ymmSaved && popcnt && has(b7, 5) && has(b7, 3);
@@ -52,7 +49,9 @@ uint32_t DetectScanners() {
   // and later. Skylake's AVX-512 lacks them and runs the AVX2 scanner.
   const bool avx512 =
       avx2 && zmmSaved && has(b7, 16) && has(b7, 30) && has(c7, 1) && has(c7, 6) && has(c7, 14) && has(c7, 8);
-  found |= (sse2 ? Bit(Scanner::Sse2) : 0) | (avx2 ? Bit(Scanner::Avx2) : 0) | (avx512 ? Bit(Scanner::Avx512) : 0);
+  if (sse2) found |= Bit(Scanner::Sse2);
+  if (avx2) found |= Bit(Scanner::Avx2);
+  if (avx512) found |= Bit(Scanner::Avx512);
 #endif
   return found;
 }
@@ -61,8 +60,8 @@ const uint32_t g_available = DetectScanners();
 
 Scanner InitialScanner() {
   Scanner best = Scanner::Portable;
-  for (int s = 0; s < kScannerCount; ++s)
-    if (ScannerAvailable(static_cast<Scanner>(s))) best = static_cast<Scanner>(s);
+  for (const Scanner faster : {Scanner::Sse2, Scanner::Avx2, Scanner::Avx512})
+    if (ScannerAvailable(faster)) best = faster;
   const char* forced = getenv("QUORVANE_SCANNER");
   Scanner scanner = best;
   return forced != nullptr && ParseScanner(forced, scanner) && ScannerAvailable(scanner) ? scanner : best;

@@ -92,6 +92,15 @@ TEST(CountText, EveryScannerPastItsCounterLimits) {
   for (int faster = static_cast<int>(initial) + 1; faster <= kScannerCount; ++faster)  // the fastest is the default
     EXPECT_FALSE(SelectScanner(static_cast<Scanner>(faster)));
   EXPECT_TRUE(SelectScanner(initial) && ActiveScanner() == initial);
+  // The scanners found are those the compiler's own check finds, which also
+  // asks whether the system saves their registers.
+#define HAS(feature) (__builtin_cpu_supports(feature) != 0)
+  const bool avx2 = HAS("avx2") && HAS("bmi") && HAS("popcnt");
+  EXPECT_EQ(ScannerAvailable(Scanner::Sse2), HAS("sse2"));
+  EXPECT_EQ(ScannerAvailable(Scanner::Avx2), avx2);
+  EXPECT_EQ(ScannerAvailable(Scanner::Avx512), avx2 && HAS("avx512f") && HAS("avx512bw") && HAS("avx512vbmi") &&
+                                                   HAS("avx512vbmi2") && HAS("avx512vpopcntdq") && HAS("gfni"));
+#undef HAS
   // The names the environment may force a scanner by; others leave the scanner as it was.
   const std::pair<const char*, int> names[] = {{"portable", 0}, {"sse2", 1}, {"avx2", 2},
                                                {"avx512", 3},   {"AVX2", 9}, {"", 9}};
