@@ -21,18 +21,20 @@ constexpr uint8_t ClassBits(int b) {
   return b >= 0x21 && b <= 0x7E ? bit(kPrintable) : 0;
 }
 
+constexpr int kBytes = sizeof(__m512i);
+
 struct Tables {
-  uint8_t classes[128];   // by byte below 0x80; the others have none
-  uint8_t reversed[64];   // each quadword's bytes from last to first
-  uint8_t selectors[64];  // byte j of each quadword: bit j
-  uint8_t lanes[64];      // byte q of lane j: class j of quadword q
+  uint8_t classes[0x80];      // by byte below 0x80; the others have none
+  uint8_t reversed[kBytes];   // each quadword's bytes from last to first
+  uint8_t selectors[kBytes];  // byte j of each quadword: bit j
+  uint8_t lanes[kBytes];      // byte q of lane j: class j of quadword q
   uint64_t classifying[8], next[8];
 };
 
 constexpr Tables MakeTables() {
   Tables t{};
-  for (int b = 0; b < 128; ++b) t.classes[b] = ClassBits(b);
-  for (int i = 0; i < 64; ++i) {
+  for (int b = 0; b < 0x80; ++b) t.classes[b] = ClassBits(b);
+  for (int i = 0; i < kBytes; ++i) {
     t.reversed[i] = static_cast<uint8_t>((i & ~7) | (7 - (i & 7)));
     t.selectors[i] = static_cast<uint8_t>(1 << (i & 7));
     t.lanes[i] = static_cast<uint8_t>((i & 7) * 8 + i / 8);
@@ -56,7 +58,7 @@ __m512i PermuteLanes(__m512i index, __m512i v) { return _mm512_maskz_permutexvar
 }  // namespace
 
 size_t ScanBlocksAvx512(const uint8_t* bytes, size_t byteCount, TextCounts& counts, CharClass& charClass) {
-  const __m512i classesLow = Load(kTables.classes), classesHigh = Load(kTables.classes + 64);
+  const __m512i classesLow = Load(kTables.classes), classesHigh = Load(kTables.classes + kBytes);
   const __m512i reversed = Load(kTables.reversed), selectors = Load(kTables.selectors), lanes = Load(kTables.lanes);
   const __m512i classifying = Load(kTables.classifying), next = Load(kTables.next);
   // By class, the lane that tells whether the last classifying byte so far

@@ -88,6 +88,8 @@ TEST(CountText, EveryScannerPastItsCounterLimits) {
       continue;
     }
     EXPECT_EQ(Count(runs, runs.size()), " 70000 2 70001 0 70000 70000 70000 280000 35000 0 5") << ScannerName(scanner);
+    for (const char* ending : {"\n1", " 2", ".3", "54", "a5"})  // a byte, then blocks of others: the class it sets
+      EXPECT_EQ(Count(ending[0] + std::string(200, '!'), 201).back(), ending[1]) << ScannerName(scanner);
   }
   for (int faster = static_cast<int>(initial) + 1; faster <= kScannerCount; ++faster)  // the fastest is the default
     EXPECT_FALSE(SelectScanner(static_cast<Scanner>(faster)));
