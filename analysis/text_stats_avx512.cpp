@@ -70,6 +70,7 @@ size_t ScanBlocksAvx512(const uint8_t* bytes, size_t byteCount, TextCounts& coun
   const uint8_t* const end = bytes + byteCount / 64 * 64;
   for (const uint8_t* block = bytes; block != end; block += 64) {
     const __m512i v = Load(block);
+    // The lookup takes seven bits; bytes from 0x80 up have no class.
     const __m512i classes =
         _mm512_maskz_permutex2var_epi8(_mm512_testn_epi8_mask(v, _mm512_set1_epi8(-128)), classesLow, v, classesHigh);
     // The affine transform multiplies each byte of its first operand by the
@@ -79,11 +80,12 @@ size_t ScanBlocksAvx512(const uint8_t* bytes, size_t byteCount, TextCounts& coun
     // j of those eight bytes: a transposition, gathered into lanes.
     const __m512i masks =
         PermuteBytes(lanes, _mm512_gf2p8affine_epi64_epi8(selectors, _mm512_shuffle_epi8(classes, reversed), 0));
-    // In each lane, a bit added just after each byte of its class (and at
-    // bit 0 when the last classifying byte before the block is of it)
-    // carries through the other bytes up to the next classifying one: those
-    // classifying bytes whose previous classifying byte is of the class have
-    // their bit set in the sum, x + ~C, and clear in its complement, C - x.
+    // In each lane, x is the class's bits moved up one byte, with bit 0 set
+    // when the last classifying byte before the block is of the class. Added
+    // to the other bytes, ~C, each of its bits carries through the run of
+    // them that follows, up to the next classifying byte: the classifying
+    // bytes whose previous classifying byte is of the class are those set in
+    // x + ~C, that is clear in its complement C - x.
     const __m512i classifyingBits = PermuteLanes(classifying, masks);
     const __m512i notAfter = _mm512_sub_epi64(classifyingBits, _mm512_shldi_epi64(masks, after, 1));
     // A letter after a space starts a word, a full stop after a letter ends
