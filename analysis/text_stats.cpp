@@ -1,143 +1,130 @@
 #include "text_stats.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
-#include <utility>
 
-#include "text_scan_paths.h"
+#include "text_scanners.h"
+
+#if QUORVANE_X86_SCANNERS
+#include <cpuid.h>
+#endif
 
 namespace {
 
-// Each byte's tallies as 8-bit lanes of one word, so that a run of bytes is
-// counted by adding words; the counters stay in registers.
-constexpr int kLetterLane = 32, kWordLane = 40, kSentenceLane = 48;
-constexpr size_t kLaneLimit = 255;
-
-constexpr uint64_t Lane(int lane) { return uint64_t{1} << lane; }
-
-// The scanner's state is a word made for the class of the last classifying
-// byte: all tally lanes open, the words lane open after a space, the
-// sentences lane after a letter, and the class in the top lane. A byte's
-// tallies hold a trigger in the words lane for a letter and in the sentences
-// lane for a full stop, and ANDing them with the state closes a trigger the
-// class does not open. The class update is a conditional move of the byte's
-// own state word: it waits on no lookup that depends on the class.
-constexpr uint64_t kTallyLanes = Lane(kWordLane) - 1;
-constexpr int kSetsClassBit = 47;  // in the words lane's top bit, which no tally reaches
-constexpr int kClassLane = 56;
-
-constexpr uint64_t StateOf(CharClass c) {
-  return kTallyLanes | (c == CharClass::Space ? Lane(kWordLane) : 0) |
-         (c == CharClass::Letter ? Lane(kSentenceLane) : 0) | Lane(kSetsClassBit) |
-         static_cast<uint64_t>(c) << kClassLane;
-}
-
-struct ByteMeaning {
-  uint64_t tallies, state;  // state 0 when the byte keeps the class
-};
-
-constexpr ByteMeaning Mean(uint8_t b) {
-  if (b == 0x0A) return {Lane(8), StateOf(CharClass::Newline)};
-  if (b == 0x20) return {Lane(16), StateOf(CharClass::Space)};
-  if (b == 0x2E) return {Lane(0) | Lane(kSentenceLane), StateOf(CharClass::Period)};
-  if (b >= 0x30 && b <= 0x39) return {Lane(24), StateOf(CharClass::Digit)};
-  if ((b >= 0x41 && b <= 0x5A) || (b >= 0x61 && b <= 0x7A))
-    return {Lane(kLetterLane) | Lane(kWordLane), StateOf(CharClass::Letter)};
-  return {b >= 0x21 && b <= 0x7E ? Lane(0) : 0, 0};  // a symbol, or nothing
-}
-
-// Each part in a table of its own, so that a byte indexes each directly.
-template <uint64_t ByteMeaning::*kPart, size_t... kBytes>
-constexpr std::array<uint64_t, sizeof...(kBytes)> Column(std::index_sequence<kBytes...>) {
-  return {(Mean(static_cast<uint8_t>(kBytes)).*kPart)...};
-}
-
-constexpr std::array<uint64_t, 256> kTallies = Column<&ByteMeaning::tallies>(std::make_index_sequence<256>());
-constexpr std::array<uint64_t, 256> kStates = Column<&ByteMeaning::state>(std::make_index_sequence<256>());
-
-uint32_t LaneValue(uint64_t packed, int lane) { return static_cast<uint32_t>((packed >> lane) & 0xFF); }
-
 using BlockScanner = size_t (*)(const uint8_t*, size_t, TextCounts&, CharClass&);
 
-// By path: the portable scanner has no blocks.
+constexpr std::array<const char*, kScannerCount> kNames = {"portable", "sse2", "avx2", "avx512"};
+
+// By scanner: the portable one has no blocks.
 #if QUORVANE_X86_SCANNERS
-constexpr BlockScanner kBlockScanners[] = {nullptr, ScanBlocksSse2, ScanBlocksAvx2};
+constexpr std::array<BlockScanner, kScannerCount> kBlockScanners = {nullptr, ScanBlocksSse2, ScanBlocksAvx2,
+                                                                    ScanBlocksAvx512};
 #else
-constexpr BlockScanner kBlockScanners[] = {nullptr, nullptr, nullptr};
+constexpr std::array<BlockScanner, kScannerCount> kBlockScanners = {};
 #endif
 
-BlockScanner ScannerOf(ScanPath path) { return kBlockScanners[static_cast<int>(path)]; }
+constexpr uint32_t Bit(Scanner scanner) { return 1u << static_cast<int>(scanner); }
 
-ScanPath InitialPath() {
-  const ScanPath best = ScanPathAvailable(ScanPath::Avx2)   ? ScanPath::Avx2
-                        : ScanPathAvailable(ScanPath::Sse2) ? ScanPath::Sse2
-                                                            : ScanPath::Portable;
-  const char* forced = getenv("QUORVANE_SCAN_PATH");
-  ScanPath path = best;
-  return forced != nullptr && ParseScanPath(forced, path) && ScanPathAvailable(path) ? path : best;
+// The scanners this processor has the instructions of and whose registers
+// the system saves when it switches threads: a processor with AVX-512 under a
+// system that does not save its registers must not run it.
+uint32_t DetectScanners() {
+  uint32_t found = Bit(Scanner::Portable);
+#if QUORVANE_X86_SCANNERS
+  const auto has = [](unsigned word, int bit) { return (word >> bit & 1) != 0; };
+  unsigned a{}, b{}, c{}, d{};
+  if (!__get_cpuid(1, &a, &b, &c, &d)) return found;
+  const bool sse2 = has(d, 26), popcnt = has(c, 23), xsave = has(c, 27);
+  uint32_t xcr0{}, high{};
+  if (xsave) __asm__("xgetbv" : "=a"(xcr0), "=d"(high) : "c"(0));
+  const bool ymmSaved = (xcr0 & 0x06) == 0x06;  // SSE and AVX state
+  const bool zmmSaved = (xcr0 & 0xE6) == 0xE6;  // and the mask registers and both halves of the ZMM file
+  unsigned b7{}, c7{};                          // left zero by a processor without leaf 7
+  __get_cpuid_count(7, 0, &a, &b7, &c7, &d);
+  // The AVX2 scanner is also built with POPCNT and BMI1, which every
+  // processor with AVX2 has; asked all the same.
+  const bool avx2 = ymmSaved && popcnt && has(b7, 5) && has(b7, 3);
+  // AVX-512 F and BW with VBMI, VBMI2, VPOPCNTDQ and GFNI: Ice Lake, Zen 4
+  // and later. Skylake's AVX-512 lacks them and runs the AVX2 scanner.
+  const bool avx512 =
+      avx2 && zmmSaved && has(b7, 16) && has(b7, 30) && has(c7, 1) && has(c7, 6) && has(c7, 14) && has(c7, 8);
+  if (sse2) found |= Bit(Scanner::Sse2);
+  if (avx2) found |= Bit(Scanner::Avx2);
+  if (avx512) found |= Bit(Scanner::Avx512);
+#endif
+  return found;
 }
 
-ScanPath g_path = InitialPath();
-BlockScanner g_scanner = ScannerOf(g_path);
+const uint32_t g_available = DetectScanners();
+
+Scanner InitialScanner() {
+  Scanner best = Scanner::Portable;
+  for (const Scanner faster : {Scanner::Sse2, Scanner::Avx2, Scanner::Avx512})
+    if (ScannerAvailable(faster)) best = faster;
+  const char* forced = getenv("QUORVANE_SCANNER");
+  Scanner scanner = best;
+  return forced != nullptr && ParseScanner(forced, scanner) && ScannerAvailable(scanner) ? scanner : best;
+}
+
+Scanner g_scanner = InitialScanner();
 
 }  // namespace
 
 void CountTextPortable(const uint8_t* bytes, size_t byteCount, TextCounts& counts, CharClass& charClass) {
-  uint64_t state = StateOf(charClass);
-  for (size_t i = 0; i < byteCount;) {
-    const size_t end = i + std::min(byteCount - i, kLaneLimit);
-    uint64_t packed = 0;
-    for (; i < end; ++i) {
-      const uint64_t sets = kStates[bytes[i]];
-      packed += kTallies[bytes[i]] & state;
-      state = (sets >> kSetsClassBit) & 1 ? sets : state;
+  TextCounts c = counts;  // a copy the compiler may keep in registers
+  CharClass last = charClass;
+  for (size_t i = 0; i < byteCount; ++i) {
+    const uint8_t b = bytes[i];
+    if (b == '\n') {
+      ++c.lines;
+      last = CharClass::Newline;
+    } else if (b == ' ') {
+      ++c.spaces;
+      last = CharClass::Space;
+    } else if (b == '.') {
+      ++c.symbols;
+      if (last == CharClass::Letter) ++c.sentences;
+      last = CharClass::Period;
+    } else if (b >= '0' && b <= '9') {
+      ++c.digits;
+      last = CharClass::Digit;
+    } else if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z')) {
+      ++c.letters;
+      if (last == CharClass::Space) ++c.words;
+      last = CharClass::Letter;
+    } else if (b >= 0x21 && b <= 0x7E) {
+      ++c.symbols;
     }
-    counts.symbols += LaneValue(packed, 0);
-    counts.lines += LaneValue(packed, 8);
-    counts.spaces += LaneValue(packed, 16);
-    counts.digits += LaneValue(packed, 24);
-    counts.letters += LaneValue(packed, kLetterLane);
-    counts.words += LaneValue(packed, kWordLane);
-    counts.sentences += LaneValue(packed, kSentenceLane);
   }
-  charClass = static_cast<CharClass>(state >> kClassLane);
+  counts = c;
+  charClass = last;
 }
 
-bool ScanPathAvailable(ScanPath path) {
-#if QUORVANE_X86_SCANNERS
-  __builtin_cpu_init();
-  if (path == ScanPath::Sse2) return __builtin_cpu_supports("sse2");
-  // That scanner is also built with POPCNT and BMI1, which every processor
-  // with AVX2 has; asked all the same.
-  if (path == ScanPath::Avx2)
-    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt") && __builtin_cpu_supports("bmi");
-#endif
-  return path == ScanPath::Portable;
-}
+bool ScannerAvailable(Scanner scanner) { return (g_available & Bit(scanner)) != 0; }
 
-bool ParseScanPath(const char* name, ScanPath& path) {
-  constexpr std::array<const char*, kScanPathCount> kNames = {"portable", "sse2", "avx2"};
-  for (int p = 0; p < kScanPathCount; ++p) {
-    if (strcmp(name, kNames[p]) != 0) continue;
-    path = static_cast<ScanPath>(p);
+const char* ScannerName(Scanner scanner) { return kNames[static_cast<int>(scanner)]; }
+
+bool ParseScanner(const char* name, Scanner& scanner) {
+  for (int s = 0; s < kScannerCount; ++s) {
+    if (strcmp(name, kNames[s]) != 0) continue;
+    scanner = static_cast<Scanner>(s);
     return true;
   }
   return false;
 }
 
-ScanPath ActiveScanPath() { return g_path; }
+Scanner ActiveScanner() { return g_scanner; }
 
-bool SelectScanPath(ScanPath path) {
-  if (!ScanPathAvailable(path)) return false;
-  g_path = path;
-  g_scanner = ScannerOf(path);
+bool SelectScanner(Scanner scanner) {
+  if (!ScannerAvailable(scanner)) return false;
+  g_scanner = scanner;
   return true;
 }
 
 void CountText(const uint8_t* bytes, size_t byteCount, TextCounts& counts, CharClass& charClass) {
-  const size_t taken = g_scanner != nullptr ? g_scanner(bytes, byteCount, counts, charClass) : 0;
+  const BlockScanner blocks = kBlockScanners[static_cast<int>(g_scanner)];
+  const size_t taken = blocks != nullptr ? blocks(bytes, byteCount, counts, charClass) : 0;
   CountTextPortable(bytes + taken, byteCount - taken, counts, charClass);
 }
 

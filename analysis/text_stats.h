@@ -30,15 +30,16 @@ struct DerivedFigures {
 void CountText(const uint8_t* bytes, size_t byteCount, TextCounts& counts, CharClass& charClass);
 
 // The scanners CountText can run on, all with the same results. It takes the
-// fastest this processor has, unless QUORVANE_SCAN_PATH (portable, sse2 or
-// avx2) names another one it has when the program starts.
-enum class ScanPath : uint8_t { Portable, Sse2, Avx2 };
-constexpr int kScanPathCount = 3;
-bool ScanPathAvailable(ScanPath path);  // built in, and supported by this processor
-// The path named "portable", "sse2" or "avx2"; false, path untouched, for any other name.
-bool ParseScanPath(const char* name, ScanPath& path);
-ScanPath ActiveScanPath();
-// From now on CountText runs on path; false, changing nothing, when it is not available.
-bool SelectScanPath(ScanPath path);
+// fastest this processor and system have, unless QUORVANE_SCANNER (portable,
+// sse2, avx2 or avx512) names another one they have when the program starts.
+enum class Scanner : uint8_t { Portable, Sse2, Avx2, Avx512 };
+constexpr int kScannerCount = 4;
+bool ScannerAvailable(Scanner scanner);  // built in, and supported by this processor and system
+const char* ScannerName(Scanner scanner);
+// The scanner of that name; false, scanner untouched, for any other name.
+bool ParseScanner(const char* name, Scanner& scanner);
+Scanner ActiveScanner();
+// From now on CountText runs on scanner; false, changing nothing, when it is not available.
+bool SelectScanner(Scanner scanner);
 
 DerivedFigures DeriveFigures(const TextCounts& counts);

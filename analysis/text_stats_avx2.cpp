@@ -2,15 +2,15 @@
 #include <immintrin.h>
 
 #include "text_scan_blocks.h"
-#include "text_scan_paths.h"
 
 namespace {
 
+__m256i Bytes(int value) { return _mm256_set1_epi8(static_cast<char>(value)); }
+
 // Signed compares only: a byte is in [low, low + count) when, moved so that
-// low becomes -128, it lies below -128 + count.
+// the range ends at 127, it lies above 127 - count.
 __m256i InRange(__m256i v, int low, int count) {
-  return _mm256_cmpgt_epi8(_mm256_set1_epi8(static_cast<char>(-128 + count)),
-                           _mm256_add_epi8(v, _mm256_set1_epi8(static_cast<char>(0x80 - low))));
+  return _mm256_cmpgt_epi8(_mm256_add_epi8(v, Bytes(127 - (low + count - 1))), Bytes(127 - count));
 }
 
 uint64_t Bits(__m256i mask, int at) {
@@ -24,30 +24,30 @@ struct Avx2 {
   // Each half of a block adds at most one to a byte counter.
   static constexpr size_t kBlocksPerDrain = 127;
 
-  static void Part(const uint8_t* bytes, int at, Counters& c, BlockBits& b) {
+  // Line feeds and digits only classify, so they share a mask.
+  static void Half(const uint8_t* bytes, int at, Counters& c, BlockBits& b, uint64_t& others) {
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + at));
-    const __m256i lineFeeds = _mm256_cmpeq_epi8(v, _mm256_set1_epi8('\n'));
-    const __m256i spaces = _mm256_cmpeq_epi8(v, _mm256_set1_epi8(' '));
-    const __m256i periods = _mm256_cmpeq_epi8(v, _mm256_set1_epi8('.'));
+    const __m256i lineFeeds = _mm256_cmpeq_epi8(v, Bytes('\n'));
     const __m256i digits = InRange(v, '0', 10);
-    const __m256i letters = InRange(_mm256_or_si256(v, _mm256_set1_epi8(0x20)), 'a', 26);
-    const __m256i alphanumeric = _mm256_or_si256(digits, letters);
+    const __m256i spaces = _mm256_cmpeq_epi8(v, Bytes(' '));
+    const __m256i letters = InRange(_mm256_or_si256(v, Bytes(0x20)), 'a', 26);
     c.lines = _mm256_sub_epi8(c.lines, lineFeeds);
     c.digits = _mm256_sub_epi8(c.digits, digits);
-    c.printable = _mm256_sub_epi8(c.printable, InRange(v, 0x21, 94));
     c.spaces = _mm256_sub_epi8(c.spaces, spaces);
     c.letters = _mm256_sub_epi8(c.letters, letters);
-    b.classifying |=
-        Bits(_mm256_or_si256(_mm256_or_si256(lineFeeds, spaces), _mm256_or_si256(periods, alphanumeric)), at);
+    c.printable = _mm256_sub_epi8(c.printable, InRange(v, 0x21, 94));
     b.spaces |= Bits(spaces, at);
     b.letters |= Bits(letters, at);
-    b.periods |= Bits(periods, at);
+    b.periods |= Bits(_mm256_cmpeq_epi8(v, Bytes('.')), at);
+    others |= Bits(_mm256_or_si256(lineFeeds, digits), at);
   }
 
-  static BlockBits Classify(const uint8_t* bytes, Counters& c) {
+  static BlockBits Classify(const uint8_t* block, Counters& c) {
     BlockBits b{};
-    Part(bytes, 0, c, b);
-    Part(bytes, 32, c, b);
+    uint64_t others = 0;
+    Half(block, 0, c, b, others);
+    Half(block, 32, c, b, others);
+    b.classifying = b.spaces | b.letters | b.periods | others;
     return b;
   }
 

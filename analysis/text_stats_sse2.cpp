@@ -2,7 +2,6 @@
 #include <emmintrin.h>
 
 #include "text_scan_blocks.h"
-#include "text_scan_paths.h"
 
 namespace {
 
@@ -24,31 +23,32 @@ struct Sse2 {
   // Each quarter of a block adds at most one to a byte counter.
   static constexpr size_t kBlocksPerDrain = 63;
 
-  static void Part(const uint8_t* bytes, int at, Counters& c, BlockBits& b) {
+  // Line feeds and digits only classify, so they share a mask.
+  static void Part(const uint8_t* bytes, int at, Counters& c, BlockBits& b, uint64_t& others) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
     const __m128i lineFeeds = _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'));
-    const __m128i spaces = _mm_cmpeq_epi8(v, _mm_set1_epi8(' '));
-    const __m128i periods = _mm_cmpeq_epi8(v, _mm_set1_epi8('.'));
     const __m128i digits = InRange(v, '0', 10);
+    const __m128i spaces = _mm_cmpeq_epi8(v, _mm_set1_epi8(' '));
     const __m128i letters = InRange(_mm_or_si128(v, _mm_set1_epi8(0x20)), 'a', 26);
-    const __m128i alphanumeric = _mm_or_si128(digits, letters);
     c.lines = _mm_sub_epi8(c.lines, lineFeeds);
     c.digits = _mm_sub_epi8(c.digits, digits);
-    c.printable = _mm_sub_epi8(c.printable, InRange(v, 0x21, 94));
     c.spaces = _mm_sub_epi8(c.spaces, spaces);
     c.letters = _mm_sub_epi8(c.letters, letters);
-    b.classifying |= Bits(_mm_or_si128(_mm_or_si128(lineFeeds, spaces), _mm_or_si128(periods, alphanumeric)), at);
+    c.printable = _mm_sub_epi8(c.printable, InRange(v, 0x21, 94));
     b.spaces |= Bits(spaces, at);
     b.letters |= Bits(letters, at);
-    b.periods |= Bits(periods, at);
+    b.periods |= Bits(_mm_cmpeq_epi8(v, _mm_set1_epi8('.')), at);
+    others |= Bits(_mm_or_si128(lineFeeds, digits), at);
   }
 
-  static BlockBits Classify(const uint8_t* bytes, Counters& c) {
+  static BlockBits Classify(const uint8_t* block, Counters& c) {
     BlockBits b{};
-    Part(bytes, 0, c, b);
-    Part(bytes, 16, c, b);
-    Part(bytes, 32, c, b);
-    Part(bytes, 48, c, b);
+    uint64_t others = 0;
+    Part(block, 0, c, b, others);
+    Part(block, 16, c, b, others);
+    Part(block, 32, c, b, others);
+    Part(block, 48, c, b, others);
+    b.classifying = b.spaces | b.letters | b.periods | others;
     return b;
   }
 

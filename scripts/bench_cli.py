@@ -3,11 +3,12 @@
 `cat FILE > /dev/null` and `wc -w FILE` (LC_ALL=C), interleaved, and prints
 medians and ratios.
 
-    scripts/bench_cli.py [QUORVANE_CLI] [ROUNDS]
+    scripts/bench_cli.py [QUORVANE_CLI...] [ROUNDS]
 
 QUORVANE_CLI defaults to build/linux/cli/quorvane-cli (cmake --preset linux
-&& cmake --build --preset linux makes it); the files are made once in
-build/bench/.
+&& cmake --build --preset linux makes it); name several, an older build
+beside this one for instance, to time them in the same rounds. The files are
+made once in build/bench/.
 """
 import os
 import random
@@ -50,14 +51,20 @@ def seconds(command):
 
 
 def main():
-    cli = Path(sys.argv[1] if len(sys.argv) > 1 else ROOT / "build" / "linux" / "cli" / "quorvane-cli")
-    rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 11
-    if not cli.exists():
+    args = sys.argv[1:]
+    rounds = int(args.pop()) if args and args[-1].isdigit() else 11
+    clis = [Path(arg) for arg in args] or [ROOT / "build" / "linux" / "cli" / "quorvane-cli"]
+    if not all(cli.exists() for cli in clis):
         print(__doc__, file=sys.stderr)
         return 2
-    print(f"{'input':<14}{'quorvane-cli':>14}{'cat':>10}{'wc -w':>10}{'cli/cat':>10}{'wc/cli':>10}")
+    names = [f"cli{i + 1}" if len(clis) > 1 else "cli" for i in range(len(clis))]
+    for name, cli in zip(names, clis):
+        print(f"{name}: {cli}")
+    print(f"{'input':<14}" + "".join(f"{name:>10}{name + '/cat':>10}{'wc/' + name:>10}" for name in names) +
+          f"{'cat':>10}{'wc -w':>10}")
     for kind, path in make_inputs(ROOT / "build" / "bench").items():
-        commands = {"cli": [cli, "--json", path], "cat": ["cat", path], "wc": ["wc", "-w", path]}
+        commands = {name: [cli, "--json", path] for name, cli in zip(names, clis)}
+        commands.update(cat=["cat", path], wc=["wc", "-w", path])
         for command in commands.values():
             seconds(command)  # into the page cache
         times = {name: [] for name in commands}
@@ -65,8 +72,9 @@ def main():
             for name, command in commands.items():
                 times[name].append(seconds(command))
         median = {name: statistics.median(values) for name, values in times.items()}
-        print(f"{kind:<14}{median['cli'] * 1000:>12.1f}ms{median['cat'] * 1000:>8.1f}ms{median['wc'] * 1000:>8.1f}ms"
-              f"{median['cli'] / median['cat']:>10.2f}{median['wc'] / median['cli']:>10.1f}")
+        print(f"{kind:<14}" + "".join(f"{median[name] * 1000:>8.1f}ms{median[name] / median['cat']:>10.2f}"
+                                      f"{median['wc'] / median[name]:>10.1f}" for name in names) +
+              f"{median['cat'] * 1000:>8.1f}ms{median['wc'] * 1000:>8.1f}ms")
     return 0
 
 

@@ -1,11 +1,10 @@
-// Throughput of each statistics scanner over kinds of text and bytes, and of
-// a whole analysis of a 50,000,000-byte file against merely reading it. Run by
-// hand: text_stats_bench [--benchmark_filter=...]
+// Throughput of each statistics scanner over kinds of text and bytes, a chunk
+// of them in the cache and the most a file gives from memory. Run by hand:
+// text_stats_bench [--benchmark_filter=...]; scripts/bench_cli.py times the
+// whole console analysis against reading the file.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -15,7 +14,6 @@
 namespace {
 
 const char* const kKinds[] = {"english", "greek_utf8", "random", "zeros", "spaces", "letters", "a_a_a"};
-const char* const kPaths[] = {"portable", "sse2", "avx2"};
 
 // Words drawn at random with their separators, or one pattern repeated; a
 // megabyte of it, repeated to the length.
@@ -42,8 +40,8 @@ std::vector<uint8_t> Sample(const std::string& kind, size_t length) {
   return bytes;
 }
 
-void Scan(benchmark::State& state, const std::string& kind, ScanPath path) {
-  if (!SelectScanPath(path)) return state.SkipWithError("this processor lacks the scanner");
+void Scan(benchmark::State& state, const std::string& kind, Scanner scanner) {
+  if (!SelectScanner(scanner)) return state.SkipWithError("this processor or system lacks the scanner");
   const std::vector<uint8_t> bytes = Sample(kind, static_cast<size_t>(state.range(0)));
   for (auto _ : state) {
     TextCounts counts;
@@ -54,54 +52,16 @@ void Scan(benchmark::State& state, const std::string& kind, ScanPath path) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
 }
 
-// The file stays in the page cache between runs, as a file just saved does.
-const char* BigFile() {
-  static const std::string path = P_tmpdir "/quorvane_bench_50MB.txt";
-  static const bool made = [] {
-    const std::vector<uint8_t> bytes = Sample("english", kStatisticsLimit);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), kStatisticsLimit);
-    return true;
-  }();
-  return made ? path.c_str() : nullptr;
-}
-
-void Analyse(benchmark::State& state) {
-  for (int path = kScanPathCount - 1; !SelectScanPath(static_cast<ScanPath>(path)); --path) {
-  }
-  std::vector<uint8_t> buffer(kWorkBufferSize);
-  AnalysisResult result;
-  const char* path = BigFile();
-  for (auto _ : state) benchmark::DoNotOptimize(AnalyseFile(path, buffer.data(), result));
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kStatisticsLimit));
-}
-
-void ReadOnly(benchmark::State& state) {
-  std::vector<uint8_t> buffer(kWorkBufferSize);
-  const char* path = BigFile();
-  for (auto _ : state) {
-    FileHandle file;
-    FileError error = FileError::None;
-    if (!FileOpenExclusive(path, file, error)) return state.SkipWithError("cannot open");
-    while (FileRead(file, buffer.data(), kChunkSize) != 0) {
-    }
-    FileClose(file);
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kStatisticsLimit));
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   for (const char* kind : kKinds) {
-    for (int path = 0; path < kScanPathCount; ++path) {
-      const std::string name = std::string("Scan/") + kind + "/" + kPaths[path];
-      benchmark::RegisterBenchmark(name.c_str(), Scan, kind, static_cast<ScanPath>(path))
-          ->Arg(4096)
-          ->Arg(kStatisticsLimit);
+    for (int s = 0; s < kScannerCount; ++s) {
+      const auto scanner = static_cast<Scanner>(s);
+      const std::string name = std::string("Scan/") + kind + "/" + ScannerName(scanner);
+      benchmark::RegisterBenchmark(name.c_str(), Scan, kind, scanner)->Arg(kChunkSize)->Arg(kStatisticsLimit);
     }
   }
-  benchmark::RegisterBenchmark("Analyse", Analyse)->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark("ReadOnly", ReadOnly)->Unit(benchmark::kMillisecond);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   return 0;

@@ -32,8 +32,8 @@ OPTIONS, REST = PARSER.parse_known_args()
 EXE, RUNNER, WORK = Path(OPTIONS.exe).resolve(), shlex.split(OPTIONS.runner), Path(OPTIONS.tmpdir)
 
 
-def run(*args, scan_path=None):
-    env = dict(os.environ, QUORVANE_SCAN_PATH=scan_path) if scan_path else None
+def run(*args, scanner=None):
+    env = dict(os.environ, QUORVANE_SCANNER=scanner) if scanner else None
     done = subprocess.run([*RUNNER, EXE, *map(str, args)], cwd=WORK, stdin=subprocess.DEVNULL, capture_output=True,
                           timeout=120, env=env)
     # A Windows build ends its lines with CR LF; the program never writes a bare CR.
@@ -66,7 +66,7 @@ class Cli(unittest.TestCase):
     def test_every_scanner_gives_the_same_figures(self):
         # Each forced in turn; one this processor lacks falls back to the fastest it has.
         path = make("long.txt", SAMPLE * 100 + bytes(range(256)))
-        results = {name: run("--json", path, scan_path=name)[:2] for name in ("portable", "sse2", "avx2", "bogus")}
+        results = {name: run("--json", path, scanner=name)[:2] for name in ("portable", "sse2", "avx2", "avx512", "bogus")}
         self.assertEqual(set(results.values()), {run("--json", path)[:2]})
         self.assertIn('"letters":1952,', results["portable"][1])
 

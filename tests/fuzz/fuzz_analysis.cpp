@@ -37,13 +37,13 @@ void scanners(const uint8_t* data, size_t size) {
   const auto start = static_cast<CharClass>(size != 0 ? data[size - 1] % 6 : 0);
   TextCounts whole;
   CharClass wholeClass = start;
-  SelectScanPath(ScanPath::Portable);
+  SelectScanner(Scanner::Portable);
   CountText(data, size, whole, wholeClass);
-  const int chunked = size != 0 ? data[0] % kScanPathCount : 0;
-  for (int path = 0; path < kScanPathCount; ++path) {
-    if (!SelectScanPath(static_cast<ScanPath>(path))) continue;
+  const int chunked = size != 0 ? data[0] % kScannerCount : 0;
+  for (int scanner = 0; scanner < kScannerCount; ++scanner) {
+    if (!SelectScanner(static_cast<Scanner>(scanner))) continue;
     Check(CountsAgree(data, size, 0, start, whole, wholeClass));
-    Check(path != chunked || CountsAgree(data, size, 97, start, whole, wholeClass));
+    Check(scanner != chunked || CountsAgree(data, size, 97, start, whole, wholeClass));
   }
   size_t printable = 0;
   for (size_t i = 0; i < size; ++i) printable += data[i] >= 0x20 && data[i] <= 0x7E;

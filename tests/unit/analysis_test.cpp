@@ -77,22 +77,38 @@ TEST(CountText, HandWorkedTexts) {
 // Long runs of one byte take each counter of every scanner past the limits
 // of its parts. (Random texts in random chunks on every scanner against the
 // portable one are the fuzz target's business.)
-TEST(CountText, EveryPathPastItsCounterLimits) {
-  const ScanPath initial = ActiveScanPath();
+TEST(CountText, EveryScannerPastItsCounterLimits) {
+  const Scanner initial = ActiveScanner();
   std::string runs;
   for (char c : {'5', '\n', '!', ' ', 'a'}) runs += std::string(70'000, c);
-  for (int path = 0; path < kScanPathCount; ++path) {
-    if (!SelectScanPath(static_cast<ScanPath>(path))) continue;
-    EXPECT_EQ(Count(runs, runs.size()), " 70000 2 70001 0 70000 70000 70000 280000 35000 0 5") << "path " << path;
+  for (int s = 0; s < kScannerCount; ++s) {
+    const auto scanner = static_cast<Scanner>(s);
+    if (!SelectScanner(scanner)) {
+      std::printf("%s scanner not run: this processor or system lacks it\n", ScannerName(scanner));
+      continue;
+    }
+    EXPECT_EQ(Count(runs, runs.size()), " 70000 2 70001 0 70000 70000 70000 280000 35000 0 5") << ScannerName(scanner);
+    for (const char* ending : {"\n1", " 2", ".3", "54", "a5"})  // a byte, then blocks of others: the class it sets
+      EXPECT_EQ(Count(ending[0] + std::string(200, '!'), 201).back(), ending[1]) << ScannerName(scanner);
   }
-  for (int faster = static_cast<int>(initial) + 1; faster <= kScanPathCount; ++faster)  // the fastest is the default
-    EXPECT_FALSE(SelectScanPath(static_cast<ScanPath>(faster)));
-  EXPECT_TRUE(SelectScanPath(initial) && ActiveScanPath() == initial);
-  // The names the environment may force a path by; others leave the path as it was.
-  const std::pair<const char*, int> names[] = {{"portable", 0}, {"sse2", 1}, {"avx2", 2}, {"AVX2", 9}, {"", 9}};
+  for (int faster = static_cast<int>(initial) + 1; faster <= kScannerCount; ++faster)  // the fastest is the default
+    EXPECT_FALSE(SelectScanner(static_cast<Scanner>(faster)));
+  EXPECT_TRUE(SelectScanner(initial) && ActiveScanner() == initial);
+  // The scanners found are those the compiler's own check finds, which also
+  // asks whether the system saves their registers.
+#define HAS(feature) (__builtin_cpu_supports(feature) != 0)
+  const bool avx2 = HAS("avx2") && HAS("bmi") && HAS("popcnt");
+  EXPECT_EQ(ScannerAvailable(Scanner::Sse2), HAS("sse2"));
+  EXPECT_EQ(ScannerAvailable(Scanner::Avx2), avx2);
+  EXPECT_EQ(ScannerAvailable(Scanner::Avx512), avx2 && HAS("avx512f") && HAS("avx512bw") && HAS("avx512vbmi") &&
+                                                   HAS("avx512vbmi2") && HAS("avx512vpopcntdq") && HAS("gfni"));
+#undef HAS
+  // The names the environment may force a scanner by; others leave the scanner as it was.
+  const std::pair<const char*, int> names[] = {{"portable", 0}, {"sse2", 1}, {"avx2", 2},
+                                               {"avx512", 3},   {"AVX2", 9}, {"", 9}};
   for (const auto& [name, number] : names) {
-    auto path = static_cast<ScanPath>(9);
-    EXPECT_TRUE(ParseScanPath(name, path) == (number != 9) && static_cast<int>(path) == number) << name;
+    auto scanner = static_cast<Scanner>(9);
+    EXPECT_TRUE(ParseScanner(name, scanner) == (number != 9) && static_cast<int>(scanner) == number) << name;
   }
 }
 
