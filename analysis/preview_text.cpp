@@ -77,6 +77,11 @@ PreviewSpan FindPreview(const uint8_t* head, uint32_t byteCount, bool headCut) {
   return {beyondAscii ? PreviewEncoding::Utf8 : PreviewEncoding::Ansi, 0, text};
 }
 
+uint32_t Utf8SequenceLength(const uint8_t* bytes, size_t byteCount) {
+  const Utf8Step step = DecodeUtf8(bytes, byteCount < 4 ? static_cast<uint32_t>(byteCount) : 4);
+  return step.valid ? step.length : 0;
+}
+
 uint32_t NextPreviewCharacter(PreviewEncoding encoding, const uint8_t* bytes, uint32_t length, uint32_t& at) {
   if (encoding != PreviewEncoding::Utf16Le && encoding != PreviewEncoding::Utf16Be) {
     const Utf8Step step = DecodeUtf8(bytes + at, length - at);

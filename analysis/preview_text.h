@@ -2,6 +2,7 @@
 // it is written in, and otherwise its bytes in the ANSI code page, as ever.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 enum class PreviewEncoding : uint8_t { Ansi, Utf8, Utf16Le, Utf16Be };
@@ -28,6 +29,10 @@ PreviewSpan FindPreview(const uint8_t* head, uint32_t byteCount, bool headCut);
 // moving at past it: U+FFFD for the longest start of a sequence that is not
 // valid UTF-8, and for a lone UTF-16 surrogate.
 uint32_t NextPreviewCharacter(PreviewEncoding encoding, const uint8_t* bytes, uint32_t length, uint32_t& at);
+
+// Length of the valid UTF-8 sequence at bytes (byteCount > 0), or 0 when
+// there is none.
+uint32_t Utf8SequenceLength(const uint8_t* bytes, size_t byteCount);
 
 // What stands for what cannot be read.
 constexpr uint32_t kReplacementCharacter = 0xFFFD;

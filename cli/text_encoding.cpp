@@ -72,31 +72,6 @@ void WriteJsonWindows1252(FILE* out, const char* bytes, size_t byteCount) {
   }
 }
 
-size_t Utf8SequenceLength(const uint8_t* bytes, size_t byteCount) {
-  const uint8_t lead = bytes[0];
-  if (lead < 0x80) return 1;
-  size_t length;
-  uint32_t minimum;
-  uint32_t codePoint;
-  if ((lead & 0xE0) == 0xC0) {
-    length = 2, minimum = 0x80, codePoint = lead & 0x1Fu;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 3, minimum = 0x800, codePoint = lead & 0x0Fu;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 4, minimum = 0x10000, codePoint = lead & 0x07u;
-  } else {
-    return 0;
-  }
-  if (length > byteCount) return 0;
-  for (size_t i = 1; i < length; ++i) {
-    if ((bytes[i] & 0xC0) != 0x80) return 0;
-    codePoint = (codePoint << 6) | (bytes[i] & 0x3Fu);
-  }
-  // Overlong forms, surrogates and values past Unicode are not valid UTF-8.
-  if (codePoint < minimum || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) return 0;
-  return length;
-}
-
 void WriteJsonUtf8(FILE* out, const char* bytes, size_t byteCount) {
   const auto* data = reinterpret_cast<const uint8_t*>(bytes);
   size_t i = 0;

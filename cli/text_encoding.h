@@ -41,6 +41,3 @@ void WriteConsolePreview(FILE* out, PreviewEncoding encoding, const char* bytes,
 
 // How a preview was read, as JSON names it: "ansi", "utf-8", "utf-16le" or "utf-16be".
 const char* PreviewEncodingName(PreviewEncoding encoding);
-
-// Length of the valid UTF-8 sequence at bytes, or 0 when there is none.
-size_t Utf8SequenceLength(const uint8_t* bytes, size_t byteCount);

@@ -6,6 +6,6 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 cmake --preset windows-x64 >/dev/null
 cmake --build --preset windows-x64 >/dev/null
-/usr/bin/python3 tests/gui/gui_tests.py build/windows-x64 QuorvaneWindow.test_2_open_by_argument QuorvaneWindow.test_5_about
+/usr/bin/python3 tests/gui/gui_tests.py build/windows-x64 QuorvaneWindow.test_2_open_by_argument QuorvaneWindow.test_4_about
 mkdir -p docs
 cp build/windows-x64/screenshots/main.png build/windows-x64/screenshots/about.png docs/

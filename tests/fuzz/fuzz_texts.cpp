@@ -7,8 +7,6 @@
 #include "command_line.h"
 #include "fuzz.h"
 #include "grouped_number.h"
-#include "support_texts.h"
-#include "system_description.h"
 #include "text_encoding.h"
 
 namespace fuzz {
@@ -56,60 +54,6 @@ void numbers(const uint8_t* data, size_t size) {
   Check(std::to_string(value) == ToDecimal(value).data());
   Check(std::to_string(value) == Ungroup(FormatGrouped(value).data()));
   Check(std::to_string(raw) == Ungroup(FormatGroupedSize(raw).data()));
-}
-
-// Any version record, its service pack text unterminated too: the name always
-// fits its buffer and is terminated.
-void version(const uint8_t* data, size_t size) {
-  size_t at = 0;
-  const auto next = [&] { return at < size ? data[at++] : uint8_t{}; };
-  const auto record = std::make_unique<VersionRecord>();
-  for (uint32_t* field : {&record->platformId, &record->major, &record->minor}) *field = next();
-  record->productType = next();
-  record->suiteMask = static_cast<uint16_t>(next() << 8 | next());
-  record->extended = (next() & 1) != 0;
-  record->tablet = next();
-  record->mediaCentre = next();
-  for (char& c : record->servicePack) c = static_cast<char>(next());
-  const auto name = std::make_unique<TextBuffer>();
-  name->fill('#');
-  DescribeVersion(*record, *name);
-  Check(memchr(name->data(), 0, kTextCapacity) != nullptr && (*name)[0] != '\0');
-}
-
-template <typename Char, size_t N>
-void CheckText(bool whole, const std::array<Char, N>& text) {
-  size_t end = 0;
-  while (end < N && text[end] != Char{}) ++end;
-  Check(end < N && (whole || end == N - 1));
-}
-
-// Any folders, system description and log codes: each text stays terminated
-// inside its buffer, and is as long as its buffer allows when it says it was
-// cut. The input: three texts, each ended by a zero byte, then the codes.
-void support_texts(const uint8_t* data, size_t size) {
-  std::string texts[3];
-  size_t at = 0;
-  for (std::string& text : texts) {
-    while (at < size && data[at] != 0) text += static_cast<char>(data[at++]);
-    ++at;
-  }
-  const auto log = std::make_unique<DiagnosticLog>();
-  for (; at + 4 <= size; at += 4) {
-    int32_t code;
-    memcpy(&code, data + at, 4);
-    const uint32_t before = log->codeCount;
-    const bool added = AppendDiagnosticCode(*log, code);
-    Check(log->codeCount == before + added && log->codeCount <= kDiagnosticCodeLimit);
-    CheckText(true, log->text);
-  }
-  const auto mail = std::make_unique<TextBuffer>();
-  CheckText(ComposeMailText(texts[2].c_str(), *log, *mail), *mail);
-  const auto folders = std::make_unique<WidePageText>();
-  const std::wstring program(texts[0].begin(), texts[0].end()), folder(texts[1].begin(), texts[1].end());
-  CheckText(ComposeDirectoriesPage(program.c_str(), folder.c_str(), *folders), *folders);
-  const auto page = std::make_unique<PageText>();
-  CheckText(ComposeDiagnosticsPage(texts[2].c_str(), *log, *page), *page);
 }
 
 // Any bytes through the writers that take file bytes and names to JSON and

@@ -2,14 +2,13 @@
 """Checks what scripts/release.sh made: both zips with their four entries,
 the checksums, and inside each executable the architecture, the version
 block with the build's one version, no link time and no build folder; then
-runs both programs of each zip exactly as they lie in it, under Wine (the
-32-bit ones under WoW64), with the probe of the test build of their
-architecture (scripts/test.sh builds those first).
+runs both programs of each zip exactly as they lie in it through a window
+test, under Wine (the 32-bit ones under WoW64), with the prefix and probe of
+the test build of their architecture (scripts/test.sh builds those first).
 
 usage: release_test.py RELEASE_DIR (build/release)
 """
 import hashlib
-import json
 import os
 import shutil
 import subprocess
@@ -22,9 +21,6 @@ import pefile
 
 RELEASE = Path(sys.argv.pop(1) if __name__ == "__main__" else "build/release").resolve()
 ROOT = Path(__file__).resolve().parents[2]
-sys.dont_write_bytecode = True
-sys.path.insert(0, str(ROOT / "scripts" / "wine"))
-from wine_gui import Wine, copy_prefix, dos, expected, root_of, shown, start_xvfb  # noqa: E402
 VERSION = next(line.split("=", 1)[1] for line in (RELEASE / "x86" / "CMakeCache.txt").read_text().splitlines()
                if line.startswith("CMAKE_PROJECT_VERSION:"))
 MACHINES = {"x86": 0x014C, "x64": 0x8664}
@@ -67,43 +63,21 @@ class Release(unittest.TestCase):
                                                              "the time the release should carry (seconds since 1970)\n"))
 
     def test_programs_as_shipped(self):
-        # One console analysis and one window flow per zip: started on a
-        # file, the window shows what the console program says, and closes.
-        work = RELEASE / "run"
-        shutil.rmtree(work, ignore_errors=True)
-        sample = work / "notes.txt"
-        work.mkdir()
-        sample.write_bytes(b"Shipped as it is.\r\nCaf\xe9 1.0 works.\n")
-        xvfb, display = start_xvfb()
-        try:
-            for arch in ("x64", "x86"):
-                with self.subTest(arch):
-                    check = subprocess.run([ROOT / "scripts" / "wine" / "wow64.sh", "check"], capture_output=True,
-                                           text=True)
-                    if arch == "x86" and check.returncode != 0:
-                        self.skipTest(f"the 32-bit programs are not run: {check.stdout.strip()}")
-                    self.run_shipped(arch, work, sample, display)
-        finally:
-            xvfb.terminate()
-            xvfb.wait()
-
-    def run_shipped(self, arch, work, sample, display):
-        programs = work / arch
-        with zipfile.ZipFile(RELEASE / f"Quorvane-{VERSION}-{arch}.zip") as archive:
-            archive.extractall(programs)
-        root, build = root_of(programs / "Quorvane.exe"), ROOT / "build" / f"windows-{arch}"
-        copy_prefix(build / "wineprefix", work / f"prefix-{arch}", root, '[Software\\\\Wine\\\\X11 Driver]\n"Managed"="N"\n')
-        wine = Wine(work / f"prefix-{arch}", display, build / "scripts" / "wine" / "quorvane_gui_probe.exe", work, root)
-        try:
-            result = json.loads(wine.run(programs / "quorvane-cli.exe", "--json", dos(sample)))
-            self.assertEqual((result["size"], result["words"], result["sentences"]), (35, 5, 2))
-            program = wine.start(programs / "Quorvane.exe", dos(sample))
-            window = wine.main_window(program)
-            self.assertEqual(shown(window), expected(result))
-            wine.probe("post", "Quorvane", 0, 0x10, 0)  # WM_CLOSE
-            self.assertEqual(program.wait(20), 0)
-        finally:
-            wine.stop()
+        # Both programs of each zip as they lie in it: the window started on
+        # a file shows what the console program says of it, and closes.
+        for arch in ("x64", "x86"):
+            with self.subTest(arch):
+                check = subprocess.run([ROOT / "scripts" / "wine" / "wow64.sh", "check"], capture_output=True, text=True)
+                if arch == "x86" and check.returncode != 0:
+                    self.skipTest(f"the 32-bit programs are not run: {check.stdout.strip()}")
+                programs = RELEASE / "run" / arch
+                shutil.rmtree(programs, ignore_errors=True)
+                with zipfile.ZipFile(RELEASE / f"Quorvane-{VERSION}-{arch}.zip") as archive:
+                    archive.extractall(programs)
+                done = subprocess.run([sys.executable, ROOT / "tests" / "gui" / "gui_tests.py", ROOT / "build" / f"windows-{arch}",
+                                       "QuorvaneWindow.test_2_open_by_argument"], capture_output=True, text=True,
+                                      env=dict(os.environ, QUORVANE_PROGRAMS=str(programs)), timeout=300)
+                self.assertEqual(done.returncode, 0, done.stderr)
 
 
 if __name__ == "__main__":

@@ -166,8 +166,8 @@ TEST(TextEncoding, WritersAndUtf8) {
   // The count ends a sequence even when the rest of it follows in memory.
   EXPECT_EQ(Written([](FILE* f) { WriteJsonUtf8(f, "a\xE2\x82\xAC", 3); }), "a\\udce2\\udc82");
   EXPECT_EQ(Written([](FILE* f) { WriteConsoleUtf8(f, "a\xC2\xA0", 2); }), "a\\xc2");
-  // Code points at the limits of each length, then stray, cut short, overlong,
-  // surrogates, past Unicode and five bytes.
+  // Code points at the limits of each length (what is no valid UTF-8 is the
+  // preview's table's business).
   // clang-format off
   const std::pair<uint32_t, std::string> valid[] = {
       {0x7F, "\x7F"}, {0x80, "\xC2\x80"}, {0x7FF, "\xDF\xBF"}, {0x800, "\xE0\xA0\x80"}, {0xD7FF, "\xED\x9F\xBF"},
@@ -178,9 +178,6 @@ TEST(TextEncoding, WritersAndUtf8) {
     EXPECT_EQ(Written([c = codePoint](FILE* f) { WriteUtf8(f, c); }), bytes);
     EXPECT_EQ(Utf8SequenceLength(Bytes(bytes), bytes.size()), bytes.size());
   }
-  for (const std::string invalid : {"\x80", "\xC3\x41", "\xE2\x82", "\xC1\xBF", "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF",
-                                    "\xED\xA0\x80", "\xED\xBF\xBF", "\xF4\x90\x80\x80", "\xF8\x88\x80\x80\x80"})
-    EXPECT_EQ(Utf8SequenceLength(Bytes(invalid), invalid.size()), 0u) << invalid;
 }
 
 // A read takes what is there: past the end the rest, then nothing. A read or
