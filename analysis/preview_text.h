@@ -9,9 +9,9 @@ enum class PreviewEncoding : uint8_t { Ansi, Utf8, Utf16Le, Utf16Be };
 
 // The bytes of the head the preview is made of, and how they are read.
 struct PreviewSpan {
-  PreviewEncoding encoding = PreviewEncoding::Ansi;
-  uint32_t start = 0;   // past a byte-order mark, which is not shown
-  uint32_t length = 0;  // in bytes
+  PreviewEncoding encoding;
+  uint32_t start;   // past a byte-order mark, which is not shown
+  uint32_t length;  // in bytes
 };
 
 // Where the preview of the head's byteCount bytes lies (headCut: the file

@@ -29,7 +29,7 @@ void WriteJsonCodePoint(FILE* out, uint32_t codePoint) {
 }
 
 // Printable ASCII goes out as it is, a run in one write: most text is made of it.
-bool IsJsonPlain(uint8_t byte) { return byte >= 0x20 && byte < 0x7F && byte != '"' && byte != '\\'; }
+bool IsJsonPlain(uint8_t byte) { return byte >= 0x20 && byte < 0x80 && byte != '"' && byte != '\\'; }
 
 bool IsConsolePlain(uint8_t byte) { return (byte >= 0x20 && byte < 0x7F) || byte == '\n' || byte == '\t'; }
 

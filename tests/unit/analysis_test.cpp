@@ -152,7 +152,7 @@ TEST(TextEncoding, WritersAndUtf8) {
       {WriteJsonWindows1252, "\"\\\n\r\t\b\f/", R"(\"\\\n\r\t\b\f/)"},
       {WriteJsonWindows1252, "\x01\x1F \x7F"s, "\\u0001\\u001f \x7F"},
       {WriteJsonWindows1252, "\x80\x81\x9F\xA0\xE9", "\xE2\x82\xAC\xC2\x81\xC5\xB8\xC2\xA0\xC3\xA9"},
-      {WriteJsonUtf8, "a\"\xC2\x80\xF4\x8F\xBF\xBF\xE9\x01", "a\\\"\xC2\x80\xF4\x8F\xBF\xBF\\udce9\\u0001"},
+      {WriteJsonUtf8, "a\"\xC2\x80\xF4\x8F\xBF\xBF\xE9\x01z", "a\\\"\xC2\x80\xF4\x8F\xBF\xBF\\udce9\\u0001z"},
       {WriteJsonUtf8, "\xED\xA0\x80\n", "\\udced\\udca0\\udc80\\n"},  // a surrogate, byte by byte
       // Paths for a terminal: controls and stray bytes shown, UTF-8 and backslashes kept.
       {WriteConsoleUtf8, "C:\\a\x1B]0;t\x07\nFile\x7F\xC2\x85\xC2\xA0\xE9\xF0\x9F\x98\x80\t",
