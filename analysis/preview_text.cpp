@@ -15,7 +15,7 @@ struct Utf8Step {
 Utf8Step DecodeUtf8(const uint8_t* bytes, uint32_t count) {
   const uint8_t lead = bytes[0];
   if (lead < 0x80) return {lead, 1, true, false};
-  uint32_t follow = 0, character = 0;
+  uint32_t follow, character;  // set by every branch that goes on
   uint8_t low = 0x80, high = 0xBF;  // the second byte's range: no overlong form, surrogate or value past Unicode
   if (lead >= 0xC2 && lead <= 0xDF) {
     follow = 1, character = lead & 0x1Fu;

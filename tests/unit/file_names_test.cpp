@@ -20,6 +20,7 @@ TEST(ExtendedName, ResolvedAndKeptExactly) {
       {LR"(D:rel)", LR"(C:\dir)", LR"(\\?\D:\rel)"},
       {LR"(c:rel)", LR"(C:\dir)", LR"(\\?\C:\dir\rel)"},
       {LR"(C:\)", LR"(D:\x)", LR"(\\?\C:\)"},
+      {LR"(a:\x)", LR"(C:\)", LR"(\\?\a:\x)"},
       {LR"(C:\dir\)", LR"(D:\)", LR"(\\?\C:\dir\)"},
       {LR"(\\server\share\f..)", LR"(C:\)", LR"(\\?\UNC\server\share\f..)"},
       {LR"(//server/share/../x)", LR"(C:\)", LR"(\\?\UNC\server\share\x)"},
@@ -41,7 +42,8 @@ TEST(ExtendedName, ResolvedAndKeptExactly) {
   // The capacity counts the terminator.
   wchar_t out[16] = {};
   EXPECT_TRUE(ExtendedName(L"abc", LR"(C:\)", out, 11) && std::wstring(out) == LR"(\\?\C:\abc)");
-  EXPECT_FALSE(ExtendedName(L"abc", LR"(C:\)", out, 10));
+  EXPECT_TRUE(ExtendedName(LR"(C:\)", L"", out, 8) && !ExtendedName(L"abc", LR"(C:\)", out, 10));
+  EXPECT_FALSE(ExtendedName(L"abc", LR"(C:\)", out, 0));
   EXPECT_FALSE(ExtendedName(LR"(\\?\C:\abc)", LR"(C:\)", out, 10));
 }
 
