@@ -29,7 +29,7 @@ TEST(ExtendedName, ResolvedAndKeptExactly) {
       {LR"(x)", LR"(\\?\UNC\srv\sh\d)", LR"(\\?\UNC\srv\sh\d\x)"},
       {LR"(x)", LR"(\\?\Z:\w)", LR"(\\?\Z:\w\x)"},
       {LR"(\x)", LR"(\\srv\sh\d)", LR"(\\?\UNC\srv\sh\x)"},
-      {LR"(..)", LR"(C:\dir)", LR"(\\?\C:\)"},
+      {LR"(x\..\y)", LR"(C:\dir)", LR"(\\?\C:\dir\y)"},
       {LR"(\\server)", LR"(C:\)", L""},
       {LR"(\\server\)", LR"(C:\)", L""},
       {LR"(x)", LR"(relative)", L""},

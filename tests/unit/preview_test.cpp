@@ -59,7 +59,7 @@ TEST(FindPreview, DeclaredOrProvenElseAnsi) {
       {"\xFF\xFE\x3D\xD8"
        "A\0\x00\xDE\x3D\xD8\x00\xDE"s,
        false, kLe, U"\ufffdA\ufffd\U0001F600"},
-      {"\xFE\xFF\xD8\x3D\xDE\x00\xD8\x3D"s, false, kBe, U"\U0001F600\ufffd"},
+      {"\xFE\xFF\xD8\x3D\xDE\x00\xD8\x00"s, false, kBe, U"\U0001F600\ufffd"},
       {"\xFF\xFE", false, kLe, U""},
       {"\xFE\xFF\0\0\0A"s, false, kBe, U""},
   };
