@@ -115,6 +115,10 @@ class Wine:
                         LANG="C.UTF-8", DISPLAY=display)
         self.prefix, self.display, self.probe_exe, self.work, self.root = prefix, display, probe, work, root
         self.count = 0
+        # One server for the whole session, until stop(): a server that ended
+        # between two programs starts the system's services again with the
+        # next one, which then may ask them (a drive's type) before they are up.
+        subprocess.run([*root, "/usr/lib/wine/wineserver", "-p"], env=self.env, **QUIET)
 
     def start(self, *args):
         # Output into a file: Wine's background processes keep a pipe open.
