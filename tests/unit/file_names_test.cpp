@@ -14,7 +14,7 @@ TEST(ExtendedName, ResolvedAndKeptExactly) {
     const wchar_t *name, *current, *extended;
   } rows[] = {
       {LR"(td.txt.)", LR"(C:\dir)", LR"(\\?\C:\dir\td.txt.)"},
-      {LR"(a/b\\c )", LR"(C:\dir\)", LR"(\\?\C:\dir\a\b\c )"},
+      {LR"(a/.\b\\c )", LR"(C:\dir\)", LR"(\\?\C:\dir\a\b\c )"},
       {LR"(.\x\..\..\..\y)", LR"(C:\dir)", LR"(\\?\C:\y)"},
       {LR"(\top. )", LR"(C:\dir\sub)", LR"(\\?\C:\top. )"},
       {LR"(D:rel)", LR"(C:\dir)", LR"(\\?\D:\rel)"},
