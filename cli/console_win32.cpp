@@ -1,10 +1,7 @@
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <cwchar>
-#include <string>
-#include <vector>
 
 #include "console.h"
 #include "extended_name.h"
@@ -23,48 +20,76 @@ BOOL WINAPI OnConsoleBreak(DWORD) {
   return FALSE;  // and let the system end the program
 }
 
-// Where the last part of a name starts: after its last separator, or after
-// the drive of "C:name".
-size_t LastPartAt(const std::wstring& name) {
-  const size_t separator = name.find_last_of(L"\\/");
-  if (separator != std::wstring::npos) return separator + 1;
-  return name.size() >= 2 && name[1] == L':' ? 2 : 0;
+// Wide names, each in memory of its own, in a list grown as needed.
+struct NameList {
+  wchar_t** names = nullptr;
+  size_t count = 0, capacity = 0;
+};
+
+// Adds prefix (its first prefixLength units) followed by name.
+bool AddName(NameList& list, const wchar_t* prefix, size_t prefixLength, const wchar_t* name) {
+  if (list.count == list.capacity) {
+    const size_t capacity = list.capacity == 0 ? 16 : 2 * list.capacity;
+    auto* grown = static_cast<wchar_t**>(realloc(list.names, capacity * sizeof(wchar_t*)));
+    if (grown == nullptr) return false;
+    list.names = grown;
+    list.capacity = capacity;
+  }
+  const size_t length = wcslen(name);
+  auto* text = static_cast<wchar_t*>(malloc((prefixLength + length + 1) * sizeof(wchar_t)));
+  if (text == nullptr) return false;
+  wmemcpy(text, prefix, prefixLength);
+  wmemcpy(text + prefixLength, name, length + 1);
+  list.names[list.count++] = text;
+  return true;
 }
 
-// The files a name with wildcards in its last part matches, that part
-// replaced by each file's name, in order of name; none when it has no
-// wildcard there (the ? of a \\?\ prefix is none) or matches nothing.
-std::vector<std::wstring> Matches(const std::wstring& name) {
-  std::vector<std::wstring> found;
-  const size_t part = LastPartAt(name);
-  if (name.find_first_of(L"*?", part) == std::wstring::npos) return found;
-  constexpr DWORD kLongestName = 32'768;
-  std::vector<wchar_t> current(kLongestName), pattern(kLongestName);
-  const DWORD length = GetCurrentDirectoryW(kLongestName, current.data());
-  if (length == 0 || length >= kLongestName ||
-      !ExtendedName(name.c_str(), current.data(), pattern.data(), kLongestName)) {
-    return found;
+int CompareNames(const void* a, const void* b) {
+  return CompareStringOrdinal(*static_cast<const wchar_t* const*>(a), -1, *static_cast<const wchar_t* const*>(b), -1,
+                              TRUE) -
+         CSTR_EQUAL;
+}
+
+// Where the last part of a name starts: after its last separator, or after
+// the drive of "C:name".
+size_t LastPartAt(const wchar_t* name) {
+  size_t part = name[0] != L'\0' && name[1] == L':' ? 2 : 0;
+  for (size_t i = 0; name[i] != L'\0'; ++i) {
+    if (name[i] == L'\\' || name[i] == L'/') part = i + 1;
   }
-  // The folder the name names, as the open will see it: a 32-bit program
-  // is otherwise shown SysWOW64 for System32.
+  return part;
+}
+
+// Adds the files a name with wildcards in its last part matches, that part
+// replaced by each file's name, in order of name; false, adding nothing,
+// when it has no wildcard there (the ? of a \\?\ prefix is none) or matches
+// nothing.
+bool AddMatches(NameList& list, const wchar_t* name) {
+  const size_t part = LastPartAt(name);
+  if (wcspbrk(name + part, L"*?") == nullptr) return false;
+  constexpr DWORD kLongestName = 32'768;
+  wchar_t current[kLongestName], pattern[kLongestName];
+  const DWORD length = GetCurrentDirectoryW(kLongestName, current);
+  if (length == 0 || length >= kLongestName || !ExtendedName(name, current, pattern, kLongestName)) return false;
+    // The folder the name names, as the open will see it: a 32-bit program
+    // is otherwise shown SysWOW64 for System32.
 #ifndef _WIN64
   PVOID redirection = nullptr;
   const BOOL unredirected = Wow64DisableWow64FsRedirection(&redirection);
 #endif
+  const size_t first = list.count;
   WIN32_FIND_DATAW entry;
-  HANDLE search = FindFirstFileExW(pattern.data(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0);
+  HANDLE search = FindFirstFileExW(pattern, FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0);
   for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &entry)) {
-    const std::wstring file = entry.cFileName;
-    if (file != L"." && file != L"..") found.push_back(name.substr(0, part) + file);
+    const bool dots = wcscmp(entry.cFileName, L".") == 0 || wcscmp(entry.cFileName, L"..") == 0;
+    if (!dots && !AddName(list, name, part, entry.cFileName)) break;
   }
   if (search != INVALID_HANDLE_VALUE) FindClose(search);
 #ifndef _WIN64
   if (unredirected) Wow64RevertWow64FsRedirection(redirection);
 #endif
-  std::sort(found.begin(), found.end(), [](const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_LESS_THAN;
-  });
-  return found;
+  qsort(list.names + first, list.count - first, sizeof(wchar_t*), CompareNames);
+  return list.count != first;
 }
 
 // The UTF-8 form of a name; with WC_ERR_INVALID_CHARS null when it has none
@@ -84,26 +109,26 @@ char* Utf8Of(const wchar_t* name, DWORD flags) {
 // surrogate has no UTF-8 form, and is refused rather than turned into
 // another name.
 int wmain(int argc, wchar_t** wideArgv) {
-  std::vector<std::wstring> arguments;
+  NameList arguments;
   bool dashes = false;
   for (int i = 0; i < argc; ++i) {
-    const std::wstring argument = wideArgv[i];
-    const bool option = !dashes && i != 0 && argument.size() > 1 && argument[0] == L'-';
-    dashes = dashes || (option && argument == L"--");
-    const std::vector<std::wstring> found = i == 0 || option ? std::vector<std::wstring>{} : Matches(argument);
-    if (found.empty()) arguments.push_back(argument);
-    arguments.insert(arguments.end(), found.begin(), found.end());
+    const wchar_t* argument = wideArgv[i];
+    const bool option = !dashes && i != 0 && argument[0] == L'-' && argument[1] != L'\0';
+    dashes = dashes || (option && wcscmp(argument, L"--") == 0);
+    if (i == 0 || option || !AddMatches(arguments, argument)) {
+      if (!AddName(arguments, L"", 0, argument)) return 1;
+    }
   }
-  const size_t count = arguments.size();
-  std::vector<char*> names(count + 1);
-  std::vector<wchar_t*> paths(count + 1);
-  for (size_t i = 0; i < count; ++i) {
-    names[i] = Utf8Of(arguments[i].c_str(), WC_ERR_INVALID_CHARS);
-    paths[i] = names[i] != nullptr ? arguments[i].data() : nullptr;
-    if (names[i] == nullptr) names[i] = Utf8Of(arguments[i].c_str(), 0);
+  auto** names = static_cast<char**>(calloc(arguments.count + 1, sizeof(char*)));
+  auto** paths = static_cast<wchar_t**>(calloc(arguments.count + 1, sizeof(wchar_t*)));
+  if (names == nullptr || paths == nullptr) return 1;
+  for (size_t i = 0; i < arguments.count; ++i) {
+    names[i] = Utf8Of(arguments.names[i], WC_ERR_INVALID_CHARS);
+    paths[i] = names[i] != nullptr ? arguments.names[i] : nullptr;
+    if (names[i] == nullptr) names[i] = Utf8Of(arguments.names[i], 0);
     if (names[i] == nullptr) return 1;
   }
-  return RunCli(static_cast<int>(count), names.data(), paths.data());
+  return RunCli(static_cast<int>(arguments.count), names, paths);
 }
 
 // The console's own code page comes back on every way out.

@@ -1,8 +1,7 @@
 #include "directories.h"
 
 #include <windows.h>
-// After windows.h, which they build on.
-#include <knownfolders.h>
+// After windows.h, which it builds on.
 #include <shlobj.h>
 
 #include <cwchar>
@@ -10,6 +9,10 @@
 #include "extended_name.h"
 
 namespace {
+
+// FOLDERID_RoamingAppData, written out: the system's library of identifiers
+// would bring every known folder's into the program.
+constexpr GUID kRoamingAppData = {0x3EB685DB, 0x65F9, 0x4CF6, {0xA0, 0x3A, 0xE3, 0xEF, 0x65, 0x72, 0x9F, 0x3D}};
 
 // The longest name the wide calls take, and the terminator.
 constexpr DWORD kLongestName = 32'768;
@@ -53,7 +56,7 @@ void SetupDirectories(Directories& directories) {
   // The roaming application-data folder, at any length; not made when it is
   // missing. Without it the data stays beside the program.
   PWSTR appData = nullptr;
-  const bool found = SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DONT_VERIFY, nullptr, &appData) == S_OK &&
+  const bool found = SHGetKnownFolderPath(kRoamingAppData, KF_FLAG_DONT_VERIFY, nullptr, &appData) == S_OK &&
                      wcslen(appData) + wcslen(L"\\Ormacle\\Quorvane\\") < kLongestName;
   if (found) {
     wcscpy(path, appData);
