@@ -7,6 +7,9 @@
 
 #include <cstddef>
 
+// The longest name the wide calls take, and the terminator.
+constexpr unsigned kLongestName = 32'768;
+
 // The extended form of name: a relative name is taken from currentDirectory
 // (a full path, as the system gives it), "/" counts as "\", runs of
 // separators as one, and "." and ".." segments are resolved, never above the

@@ -43,5 +43,22 @@ bool FileRewind(FileHandle file);
 
 void FileClose(FileHandle file);
 
+#ifdef _WIN32
+// The extended form of name (see ExtendedName), a relative one taken from
+// the current directory, in kLongestName units; false when it has none.
+bool CurrentExtendedName(const wchar_t* name, wchar_t* extended);
+
+// A 32-bit program on 64-bit Windows has its opens under System32 sent to
+// SysWOW64, which holds other files by the same names. Between these two
+// calls, to be kept short, a name names what it says; elsewhere they change
+// nothing.
+struct Redirection {
+  void* previous = nullptr;
+  bool stopped = false;
+};
+Redirection StopSystemRedirection();
+void RestoreSystemRedirection(Redirection redirection);
+#endif
+
 // Short English reason, for console messages.
 const char* DescribeFileError(FileError error);

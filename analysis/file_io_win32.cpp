@@ -46,42 +46,50 @@ bool Opened(HANDLE handle, FileError failure, FileHandle& file, FileError& error
   return true;
 }
 
-// A 32-bit program on 64-bit Windows has its opens under System32 sent to
-// SysWOW64, which holds other files by the same names: the file the name
-// names is opened with that turned off, around the open alone (on 32-bit
-// Windows the call fails and changes nothing).
-bool OpenExtended(const wchar_t* extended, FileHandle& file, FileError& error) {
-#ifndef _WIN64
-  PVOID redirection = nullptr;
-  const BOOL unredirected = Wow64DisableWow64FsRedirection(&redirection);
-#endif
-  HANDLE handle = CreateFileW(extended, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  const DWORD code = GetLastError();
-  const FileError failure =
-      handle == INVALID_HANDLE_VALUE ? OpenError(code, GetFileAttributesW(extended)) : FileError::None;
-#ifndef _WIN64
-  if (unredirected) Wow64RevertWow64FsRedirection(redirection);
-#endif
-  return Opened(handle, failure, file, error);
+}  // namespace
+
+bool CurrentExtendedName(const wchar_t* name, wchar_t* extended) {
+  wchar_t current[kLongestName];
+  const DWORD length = GetCurrentDirectoryW(kLongestName, current);
+  return length != 0 && length < kLongestName && ExtendedName(name, current, extended, kLongestName);
 }
 
-// The longest name the wide calls take, and the terminator.
-constexpr DWORD kLongestName = 32'768;
+Redirection StopSystemRedirection() {
+  Redirection redirection;
+#ifndef _WIN64
+  // On 32-bit Windows the call fails and changes nothing.
+  PVOID previous = nullptr;
+  redirection.stopped = Wow64DisableWow64FsRedirection(&previous) != FALSE;
+  redirection.previous = previous;
+#endif
+  return redirection;
+}
 
-}  // namespace
+void RestoreSystemRedirection(Redirection redirection) {
+#ifndef _WIN64
+  if (redirection.stopped) Wow64RevertWow64FsRedirection(redirection.previous);
+#else
+  (void)redirection;
+#endif
+}
 
 bool FileOpenExclusive(const wchar_t* name, FileHandle& file, FileError& error) {
   // Opened by its extended form, in which Windows takes the name as it is:
   // the ordinary form would drop trailing dots and spaces and open another
   // file (td.txt for td.txt.), and stop at 260 characters.
-  wchar_t current[kLongestName];
   wchar_t extended[kLongestName];
-  const DWORD length = GetCurrentDirectoryW(kLongestName, current);
-  if (length == 0 || length >= kLongestName || !ExtendedName(name, current, extended, kLongestName)) {
+  if (!CurrentExtendedName(name, extended)) {
     error = FileError::PathTooLong;
     return false;
   }
-  return OpenExtended(extended, file, error);
+  // The file the name names, not SysWOW64's namesake.
+  const Redirection redirection = StopSystemRedirection();
+  HANDLE handle = CreateFileW(extended, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const DWORD code = GetLastError();
+  const FileError failure =
+      handle == INVALID_HANDLE_VALUE ? OpenError(code, GetFileAttributesW(extended)) : FileError::None;
+  RestoreSystemRedirection(redirection);
+  return Opened(handle, failure, file, error);
 }
 
 bool ReadFileStamp(FileHandle file, FileStamp& stamp) {

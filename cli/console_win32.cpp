@@ -5,6 +5,7 @@
 
 #include "console.h"
 #include "extended_name.h"
+#include "file_io.h"
 
 namespace {
 
@@ -67,16 +68,10 @@ size_t LastPartAt(const wchar_t* name) {
 bool AddMatches(NameList& list, const wchar_t* name) {
   const size_t part = LastPartAt(name);
   if (wcspbrk(name + part, L"*?") == nullptr) return false;
-  constexpr DWORD kLongestName = 32'768;
-  wchar_t current[kLongestName], pattern[kLongestName];
-  const DWORD length = GetCurrentDirectoryW(kLongestName, current);
-  if (length == 0 || length >= kLongestName || !ExtendedName(name, current, pattern, kLongestName)) return false;
-    // The folder the name names, as the open will see it: a 32-bit program
-    // is otherwise shown SysWOW64 for System32.
-#ifndef _WIN64
-  PVOID redirection = nullptr;
-  const BOOL unredirected = Wow64DisableWow64FsRedirection(&redirection);
-#endif
+  wchar_t pattern[kLongestName];
+  if (!CurrentExtendedName(name, pattern)) return false;
+  // The folder the name names, as the open will see it.
+  const Redirection redirection = StopSystemRedirection();
   const size_t first = list.count;
   WIN32_FIND_DATAW entry;
   HANDLE search = FindFirstFileExW(pattern, FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0);
@@ -85,9 +80,7 @@ bool AddMatches(NameList& list, const wchar_t* name) {
     if (!dots && !AddName(list, name, part, entry.cFileName)) break;
   }
   if (search != INVALID_HANDLE_VALUE) FindClose(search);
-#ifndef _WIN64
-  if (unredirected) Wow64RevertWow64FsRedirection(redirection);
-#endif
+  RestoreSystemRedirection(redirection);
   qsort(list.names + first, list.count - first, sizeof(wchar_t*), CompareNames);
   return list.count != first;
 }

@@ -14,9 +14,6 @@ namespace {
 // would bring every known folder's into the program.
 constexpr GUID kRoamingAppData = {0x3EB685DB, 0x65F9, 0x4CF6, {0xA0, 0x3A, 0xE3, 0xEF, 0x65, 0x72, 0x9F, 0x3D}};
 
-// The longest name the wide calls take, and the terminator.
-constexpr DWORD kLongestName = 32'768;
-
 // Keeps name (length units) when it fits; otherwise says it is too long.
 void Keep(const wchar_t* name, size_t length, WideTextBuffer& kept, bool& tooLong) {
   tooLong = length >= kept.size();
