@@ -155,7 +155,7 @@ class Wine:
         file it was started on; None when the program ended first."""
         # While its controls are being made a window has no File Name yet.
         ready = wait("the main window", lambda: process.poll() is not None or
-                     ((w := self.read("Quorvane")) is not None and w.text.get(1000) and w), 60)
+                     ((w := self.read("Quorvane")) is not None and w.text.get(IDS["IDC_MAIN_PATH"]) and w), 60)
         return None if ready is True else self.read("Quorvane", sync=True)
 
     def stop(self):
