@@ -64,6 +64,7 @@ bool AnalyseFile(const PathChar* name, uint8_t* workBuffer, AnalysisResult& resu
   result.preview[span.length] = '\0';
   result.previewLength = span.length;
   result.previewEncoding = span.encoding;
+  result.previewCut = span.cut;
   result.typeDescription = IdentifyType(workBuffer, headLength);
   result.counts = counts;
   result.derived = DeriveFigures(counts);

@@ -25,6 +25,7 @@ struct AnalysisResult {
   uint32_t countedBytes{};   // the bytes the statistics cover, from the first
   PreviewEncoding previewEncoding = PreviewEncoding::Ansi;
   uint32_t previewLength{};                    // the preview's bytes, as FindPreview finds them
+  bool previewCut = false;                     // and whether they end where the head's limit cut the file
   std::array<char, kHeadLimit + 1> preview{};  // and a terminator; empty when nothing was read
   const char* typeDescription = "Unknown";
   TextCounts counts;

@@ -6,6 +6,7 @@
 #include "console.h"
 #include "extended_name.h"
 #include "file_io.h"
+#include "text_encoding.h"
 
 namespace {
 
@@ -130,4 +131,13 @@ void PrepareConsole() {
   SetConsoleOutputCP(CP_UTF8);
   atexit(RestoreConsole);
   SetConsoleCtrlHandler(OnConsoleBreak, TRUE);
+}
+
+void WritePreview(FILE* out, const AnalysisResult& result, bool json) {
+  static wchar_t text[kHeadLimit];
+  const size_t length = PreviewWideText(result.previewEncoding, reinterpret_cast<const uint8_t*>(result.preview.data()),
+                                        result.previewLength, result.previewCut, text, kHeadLimit);
+  // The text's UTF-16 in memory, as its characters.
+  (json ? WriteJsonPreview : WriteConsolePreview)(out, PreviewEncoding::Utf16Le, reinterpret_cast<const char*>(text),
+                                                  length * sizeof(wchar_t));
 }

@@ -53,7 +53,7 @@ void PrintText(const char* name, const AnalysisResult& r) {
   PrintField("Type", r.typeDescription);
   for (const FigureRow& row : kFigureRows) PrintField(row.label, FormatGroupedSize(row.value(r)).data());
   fputs("Preview\n", stdout);
-  WriteConsolePreview(stdout, r.previewEncoding, r.preview.data(), r.previewLength);
+  WritePreview(stdout, r, false);
   fputc('\n', stdout);
 }
 
@@ -63,9 +63,9 @@ void PrintJson(const char* name, const AnalysisResult& r) {
   printf("\",\"size\":%" PRIu64 ",\"content_read\":%s,\"type\":\"", r.size, r.contentRead ? "true" : "false");
   WriteJsonWindows1252(stdout, r.typeDescription, strlen(r.typeDescription));
   fputs("\",\"preview\":\"", stdout);
-  WriteJsonPreview(stdout, r.previewEncoding, r.preview.data(), r.previewLength);
-  printf("\",\"preview_encoding\":\"%s\",\"counted_bytes\":%" PRIu32, PreviewEncodingName(r.previewEncoding),
-         r.countedBytes);
+  WritePreview(stdout, r, true);
+  printf("\",\"preview_encoding\":\"%s\",\"code_page\":%" PRIu32 ",\"counted_bytes\":%" PRIu32,
+         PreviewEncodingName(r.previewEncoding), AnsiCodePage(), r.countedBytes);
   for (const FigureRow& row : kFigureRows) printf(",\"%s\":%" PRIu32, row.jsonKey, row.value(r));
   fputs("}\n", stdout);
 }

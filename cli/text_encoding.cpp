@@ -144,6 +144,8 @@ const char* PreviewEncodingName(PreviewEncoding encoding) {
     case PreviewEncoding::Utf8: return "utf-8";
     case PreviewEncoding::Utf16Le: return "utf-16le";
     case PreviewEncoding::Utf16Be: return "utf-16be";
+    case PreviewEncoding::Utf32Le: return "utf-32le";
+    case PreviewEncoding::Utf32Be: return "utf-32be";
     case PreviewEncoding::Ansi: break;
   }
   return "ansi";

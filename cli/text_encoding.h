@@ -39,5 +39,6 @@ void WriteConsoleWindows1252(FILE* out, const char* bytes, size_t byteCount);
 void WriteJsonPreview(FILE* out, PreviewEncoding encoding, const char* bytes, size_t byteCount);
 void WriteConsolePreview(FILE* out, PreviewEncoding encoding, const char* bytes, size_t byteCount);
 
-// How a preview was read, as JSON names it: "ansi", "utf-8", "utf-16le" or "utf-16be".
+// How a preview was read, as JSON names it: "ansi", "utf-8", "utf-16le", "utf-16be", "utf-32le" or
+// "utf-32be".
 const char* PreviewEncodingName(PreviewEncoding encoding);

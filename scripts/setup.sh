@@ -9,7 +9,7 @@ packages=(
   gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine64 xvfb python3-xlib imagemagick fonts-wine fonts-liberation
-  python3-pefile clang libclang-rt-14-dev
+  python3-pefile clang libclang-rt-14-dev locales
   # The WoW64 root of scripts/wine/wow64.sh, where the 32-bit Wine lives
   # apart from this machine's own packages.
   debootstrap
@@ -21,10 +21,16 @@ for package in "${packages[@]}"; do
     missing+=("$package")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-echo "Installing: ${missing[*]}"
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-"${sudo_cmd[@]}" apt-get update -q
-DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -ne 0 ]; then
+  echo "Installing: ${missing[*]}"
+  "${sudo_cmd[@]}" apt-get update -q
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# Wine takes the ANSI code page from the locale: the window tests read texts
+# under a Greek and a Japanese one.
+for locale in el_GR ja_JP; do
+  locale -a | grep -qx "$locale.utf8" || "${sudo_cmd[@]}" localedef -i "$locale" -f UTF-8 "$locale.UTF-8"
+done

@@ -154,30 +154,6 @@ void ShowPreview(HWND field, const wchar_t* text, size_t length) {
   InvalidateRect(field, nullptr, TRUE);
 }
 
-// The preview as its field shows it, in text (kHeadLimit units): a Unicode
-// one by its characters, an ANSI one in the code page, as it is read
-// everywhere. Returns its length.
-size_t PreviewText(const AnalysisResult& result, wchar_t* text) {
-  const auto* bytes = reinterpret_cast<const uint8_t*>(result.preview.data());
-  if (result.previewEncoding == PreviewEncoding::Ansi) {
-    return result.previewLength == 0 ? 0
-                                     : static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, result.preview.data(),
-                                                                               static_cast<int>(result.previewLength),
-                                                                               text, static_cast<int>(kHeadLimit)));
-  }
-  size_t length = 0;
-  for (uint32_t at = 0; at < result.previewLength && length + 2 <= kHeadLimit;) {
-    const uint32_t character = NextPreviewCharacter(result.previewEncoding, bytes, result.previewLength, at);
-    if (character >= 0x10000) {
-      text[length++] = static_cast<wchar_t>(0xD800 + ((character - 0x10000) >> 10));
-      text[length++] = static_cast<wchar_t>(0xDC00 + ((character - 0x10000) & 0x3FF));
-    } else {
-      text[length++] = static_cast<wchar_t>(character);
-    }
-  }
-  return length;
-}
-
 // Writes the last result into the fields, under the name the file was opened by.
 void ShowResult(HWND window, const wchar_t* name, const MainWindowState& state) {
   const AnalysisResult& result = *state.result;
@@ -186,7 +162,9 @@ void ShowResult(HWND window, const wchar_t* name, const MainWindowState& state) 
   SetDlgItemTextA(window, IDC_MAIN_SIZE, FormatGroupedSize(result.size).data());
   // An empty file has no preview, which clears the field rather than leave
   // the previous file's head in it.
-  ShowPreview(GetDlgItem(window, IDC_MAIN_PREVIEW), state.previewText, PreviewText(result, state.previewText));
+  const size_t length = PreviewWideText(result.previewEncoding, reinterpret_cast<const uint8_t*>(result.preview.data()),
+                                        result.previewLength, result.previewCut, state.previewText, kHeadLimit);
+  ShowPreview(GetDlgItem(window, IDC_MAIN_PREVIEW), state.previewText, length);
   // The statistics stay within 50,000,001, far inside the signed range.
   for (const FigureRow& row : kFigureRows)
     ShowGroupedNumber(window, row.fieldId, static_cast<int32_t>(row.value(result)));

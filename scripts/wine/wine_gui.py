@@ -120,17 +120,18 @@ class Wine:
         # next one, which then may ask them (a drive's type) before they are up.
         subprocess.run([*root, "/usr/lib/wine/wineserver", "-p"], env=self.env, **QUIET)
 
-    def start(self, *args):
+    def start(self, *args, lang="C.UTF-8"):
         # Output into a file: Wine's background processes keep a pipe open.
+        # Wine takes the ANSI code page from the locale.
         self.count += 1
         with open(self.work / f"run{self.count}.out", "wb") as out, open(self.work / f"run{self.count}.err", "wb") as err:
-            process = subprocess.Popen([*self.root, WINE, *map(str, args)], env=self.env, cwd=self.work,
+            process = subprocess.Popen([*self.root, WINE, *map(str, args)], env=dict(self.env, LANG=lang), cwd=self.work,
                                        stdin=subprocess.DEVNULL, stdout=out, stderr=err)
         process.out = self.work / f"run{self.count}.out"
         return process
 
-    def run(self, *args):
-        process = self.start(*args)
+    def run(self, *args, lang="C.UTF-8"):
+        process = self.start(*args, lang=lang)
         return process.out.read_bytes().decode() if process.wait(60) == 0 else None
 
     def probe(self, *args):

@@ -17,7 +17,7 @@ from pathlib import Path
 # "costs", "Two" and "words" plus one; "End." the one sentence.
 SAMPLE = b"Caf\xe9 costs \x80 5. Two words!\r\nEnd."
 SAMPLE_RESULT = {"size": 32, "content_read": True, "type": "Unknown", "preview": "Caf\u00e9 costs \u20ac 5. Two words!\r\nEnd.",
-                 "preview_encoding": "ansi", "counted_bytes": 32,
+                 "preview_encoding": "ansi", "code_page": 1252, "counted_bytes": 32,
                  "letters": 19, "words": 4, "lines": 2, "sentences": 1, "digits": 1, "spaces": 5, "symbols": 3,
                  "characters": 28, "average_word": 4, "average_sentence": 4}
 LABELS = ["File Name", "Size (Bytes)", "Type", "Characters", "Words", "Letters", "Lines", "Numbers", "Sentences",

@@ -105,8 +105,8 @@ def json_of(name):
     return files["json"][list(files).index(name)]
 
 
-def start(*args, exe=EXE):
-    process = wine.start(exe, *args)
+def start(*args, exe=EXE, lang="C.UTF-8"):
+    process = wine.start(exe, *args, lang=lang)
     started.append(process)
     window = wine.main_window(process)
     if window is None:
@@ -328,6 +328,20 @@ class QuorvaneWindow(unittest.TestCase):
         made = {str(Path(data).parent)} if data not in before else set()
         self.assertEqual({path for path in changed if not (path + "/").startswith(data + "/")} - made, set())
 
+
+    def test_9_code_pages(self):
+        # Both front ends read a text in the system's code page, one past the
+        # head cut inside a character (the lead byte at 49,999) without it.
+        for lang, code_page, text in (("el_GR.UTF-8", 1253, "\u0394\u03b5\u03cd\u03c4\u03b5\u03c1\u03b7 "),
+                                      ("ja_JP.UTF-8", 932, "\u4e8c\u884c\u76ee")):
+            path = WORK / f"{code_page}.txt"
+            path.write_bytes(b"A" + text.encode(f"cp{code_page}") * 20_000)
+            result = json.loads(wine.run(CLI, "--json", dos(path), lang=lang))
+            self.assertEqual((result["code_page"], result["preview"]),
+                             (code_page, path.read_bytes()[:50_000].decode(f"cp{code_page}", errors="ignore")))
+            process, window = start(dos(path), lang=lang)
+            self.assertEqual(window.text[PREVIEW], result["preview"], lang)
+            self.close(process)
 
     def test_9_names_and_keyboard(self):
         # Names the code page cannot hold, a path past MAX_PATH, UTF-8 and
