@@ -37,7 +37,8 @@ void OpenFolder(const wchar_t* folder) {
   constexpr DWORD kRoom = kTextCapacity + 8;
   wchar_t extended[kRoom], shortName[kRoom];
   const wchar_t* name = folder;
-  if (folder != nullptr && wcslen(folder) >= MAX_PATH && ExtendedName(folder, L"", extended, kRoom)) {
+  if (folder != nullptr && wcslen(folder) >= MAX_PATH &&
+      ExtendedName(folder, L"", nullptr, extended, kRoom) == NameStatus::Extended) {
     const DWORD length = GetShortPathNameW(extended, shortName, kRoom);
     if (length != 0 && length < kRoom && wcsncmp(shortName, L"\\\\?\\UNC\\", 8) == 0) {
       shortName[6] = L'\\';  // \\server\share

@@ -96,34 +96,48 @@ bool AddCurrent(Building& b, const wchar_t* currentDirectory, bool whole) {
 
 }  // namespace
 
-bool ExtendedName(const wchar_t* name, const wchar_t* currentDirectory, wchar_t* out, size_t capacity) {
-  if (capacity == 0) return false;
-  if (StartsWith(name, L"\\\\?\\") || StartsWith(name, L"\\\\.\\")) {
+NameStatus ExtendedName(const wchar_t* name, const wchar_t* currentDirectory, const wchar_t* driveDirectory,
+                        wchar_t* out, size_t capacity) {
+  if (capacity == 0) return NameStatus::TooLong;
+  if (StartsWith(name, L"\\\\?\\")) {
     const size_t length = wcslen(name);
-    if (length >= capacity) return false;
+    if (length >= capacity) {
+      out[0] = L'\0';
+      return NameStatus::TooLong;
+    }
     wmemcpy(out, name, length + 1);
-    return true;
+    return NameStatus::Extended;
   }
   Building b{out, capacity};
   const wchar_t* rest = name;
-  if (IsSeparator(name[0]) && IsSeparator(name[1])) {
+  const bool device =
+      IsSeparator(name[0]) && IsSeparator(name[1]) && (name[2] == L'?' || name[2] == L'.') && IsSeparator(name[3]);
+  if (device) {
+    const wchar_t prefix[] = {L'\\', L'\\', name[2]};
+    Append(b, prefix, 3);
+    b.rootEnd = b.length;
+    rest = name + 3;
+  } else if (IsSeparator(name[0]) && IsSeparator(name[1])) {
     rest = AddRoot(b, name);
   } else if (HasDrive(name) && IsSeparator(name[2])) {
     rest = AddRoot(b, name);
   } else if (HasDrive(name)) {
-    // A drive's own current directory is known only for the current one;
-    // on another drive the name starts at its root.
-    const bool sameDrive = HasDrive(currentDirectory) && (currentDirectory[0] | 0x20) == (name[0] | 0x20);
-    rest = !sameDrive ? AddDrive(b, name) : AddCurrent(b, currentDirectory, true) ? name + 2 : nullptr;
+    // The current directory where it is on the name's drive; else that
+    // drive's own, which only the process's environment keeps.
+    const auto onDrive = [name](const wchar_t* folder) {
+      return folder != nullptr && HasDrive(folder) && (folder[0] | 0x20) == (name[0] | 0x20);
+    };
+    const wchar_t* folder = onDrive(currentDirectory) ? currentDirectory : driveDirectory;
+    rest = !onDrive(folder) ? AddDrive(b, name) : AddCurrent(b, folder, true) ? name + 2 : nullptr;
   } else {
     rest = AddCurrent(b, currentDirectory, !IsSeparator(name[0])) ? name : nullptr;
   }
-  if (rest == nullptr) {
+  if (rest == nullptr || name[0] == L'\0') {  // an empty name names nothing, not the current directory
     out[0] = L'\0';
-    return false;
+    return NameStatus::NoFullPath;
   }
   if (AddSegments(b, rest) || b.length == b.rootEnd) Append(b, L"\\", 1);
   Append(b, L"", 1);  // the terminator
   if (!b.fits) out[0] = L'\0';
-  return b.fits;
+  return b.fits ? NameStatus::Extended : NameStatus::TooLong;
 }

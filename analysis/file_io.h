@@ -45,8 +45,9 @@ void FileClose(FileHandle file);
 
 #ifdef _WIN32
 // The extended form of name (see ExtendedName), a relative one taken from
-// the current directory, in kLongestName units; false when it has none.
-bool CurrentExtendedName(const wchar_t* name, wchar_t* extended);
+// the process's current directories, in kLongestName units; false, with
+// *error set when given, when it has none.
+bool CurrentExtendedName(const wchar_t* name, wchar_t* extended, FileError* error = nullptr);
 
 // A 32-bit program on 64-bit Windows has its opens under System32 sent to
 // SysWOW64, which holds other files by the same names. Between these two

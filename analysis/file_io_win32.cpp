@@ -48,10 +48,20 @@ bool Opened(HANDLE handle, FileError failure, FileHandle& file, FileError& error
 
 }  // namespace
 
-bool CurrentExtendedName(const wchar_t* name, wchar_t* extended) {
-  wchar_t current[kLongestName];
-  const DWORD length = GetCurrentDirectoryW(kLongestName, current);
-  return length != 0 && length < kLongestName && ExtendedName(name, current, extended, kLongestName);
+bool CurrentExtendedName(const wchar_t* name, wchar_t* extended, FileError* error) {
+  wchar_t current[kLongestName], drive[kLongestName];
+  DWORD length = GetCurrentDirectoryW(kLongestName, current);
+  if (length == 0 || length >= kLongestName) current[0] = L'\0';
+  // Each drive's own current directory, for a name like D:notes.txt, is kept
+  // in the environment under "=D:", as the command prompt sets it.
+  const wchar_t variable[] = {L'=', name[0], L':', L'\0'};
+  length = name[0] != L'\0' && name[1] == L':' ? GetEnvironmentVariableW(variable, drive, kLongestName) : 0;
+  const NameStatus status =
+      ExtendedName(name, current, length != 0 && length < kLongestName ? drive : nullptr, extended, kLongestName);
+  if (status != NameStatus::Extended && error != nullptr) {
+    *error = status == NameStatus::TooLong ? FileError::PathTooLong : FileError::NotFound;
+  }
+  return status == NameStatus::Extended;
 }
 
 Redirection StopSystemRedirection() {
@@ -78,10 +88,7 @@ bool FileOpenExclusive(const wchar_t* name, FileHandle& file, FileError& error) 
   // the ordinary form would drop trailing dots and spaces and open another
   // file (td.txt for td.txt.), and stop at 260 characters.
   wchar_t extended[kLongestName];
-  if (!CurrentExtendedName(name, extended)) {
-    error = FileError::PathTooLong;
-    return false;
-  }
+  if (!CurrentExtendedName(name, extended, &error)) return false;
   // The file the name names, not SysWOW64's namesake.
   const Redirection redirection = StopSystemRedirection();
   HANDLE handle = CreateFileW(extended, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -5,11 +5,16 @@
 
 #include "analyse_file.h"
 
+// One argument of the command line, as the platform's entry point hands it on.
+struct CliArgument {
+  const char* name;      // in UTF-8 (as bytes where the system names files by bytes), for what is written
+  const PathChar* path;  // as the system names files, for opening; null for a name with no Unicode form
+  bool matched;          // a file a pattern matched: a file name, whatever it looks like
+};
+
 // The program itself, which each platform's entry point calls with the
-// arguments twice: names in UTF-8 (as bytes where the system names files by
-// bytes), for what it writes, and paths as the system names them, for
-// opening; a null path is a name with no Unicode form.
-int RunCli(int argc, char** names, PathChar** paths);
+// arguments after the program's own name.
+int RunCli(CliArgument* arguments, int count);
 
 // Makes the console show the UTF-8 the program writes, until it ends.
 void PrepareConsole();

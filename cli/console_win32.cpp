@@ -22,19 +22,23 @@ BOOL WINAPI OnConsoleBreak(DWORD) {
   return FALSE;  // and let the system end the program
 }
 
-// Wide names, each in memory of its own, in a list grown as needed.
+// Wide names, each in memory of its own, in a list grown as needed; matched
+// says which a pattern gave.
 struct NameList {
   wchar_t** names = nullptr;
+  bool* matched = nullptr;
   size_t count = 0, capacity = 0;
 };
 
 // Adds prefix (its first prefixLength units) followed by name.
-bool AddName(NameList& list, const wchar_t* prefix, size_t prefixLength, const wchar_t* name) {
+bool AddName(NameList& list, const wchar_t* prefix, size_t prefixLength, const wchar_t* name, bool matched) {
   if (list.count == list.capacity) {
     const size_t capacity = list.capacity == 0 ? 16 : 2 * list.capacity;
     auto* grown = static_cast<wchar_t**>(realloc(list.names, capacity * sizeof(wchar_t*)));
-    if (grown == nullptr) return false;
-    list.names = grown;
+    if (grown != nullptr) list.names = grown;
+    auto* grownMatched = static_cast<bool*>(realloc(list.matched, capacity * sizeof(bool)));
+    if (grownMatched != nullptr) list.matched = grownMatched;
+    if (grown == nullptr || grownMatched == nullptr) return false;
     list.capacity = capacity;
   }
   const size_t length = wcslen(name);
@@ -42,14 +46,18 @@ bool AddName(NameList& list, const wchar_t* prefix, size_t prefixLength, const w
   if (text == nullptr) return false;
   wmemcpy(text, prefix, prefixLength);
   wmemcpy(text + prefixLength, name, length + 1);
+  list.matched[list.count] = matched;
   list.names[list.count++] = text;
   return true;
 }
 
+// In order of name as Windows compares them, ignoring case; names that
+// differ only in case (a case-sensitive folder holds both) by their units.
 int CompareNames(const void* a, const void* b) {
-  return CompareStringOrdinal(*static_cast<const wchar_t* const*>(a), -1, *static_cast<const wchar_t* const*>(b), -1,
-                              TRUE) -
-         CSTR_EQUAL;
+  const wchar_t* first = *static_cast<const wchar_t* const*>(a);
+  const wchar_t* second = *static_cast<const wchar_t* const*>(b);
+  const int order = CompareStringOrdinal(first, -1, second, -1, TRUE) - CSTR_EQUAL;
+  return order != 0 ? order : wcscmp(first, second);
 }
 
 // Where the last part of a name starts: after its last separator, or after
@@ -63,9 +71,10 @@ size_t LastPartAt(const wchar_t* name) {
 }
 
 // Adds the files a name with wildcards in its last part matches, that part
-// replaced by each file's name, in order of name; false, adding nothing,
-// when it has no wildcard there (the ? of a \\?\ prefix is none) or matches
-// nothing.
+// replaced by each file's name, in order of name: hidden ones too, folders
+// not, as the command prompt's own commands take them. False, adding
+// nothing, when it has no wildcard there (the ? of a \\?\ prefix is none)
+// or matches no file.
 bool AddMatches(NameList& list, const wchar_t* name) {
   const size_t part = LastPartAt(name);
   if (wcspbrk(name + part, L"*?") == nullptr) return false;
@@ -77,12 +86,12 @@ bool AddMatches(NameList& list, const wchar_t* name) {
   WIN32_FIND_DATAW entry;
   HANDLE search = FindFirstFileExW(pattern, FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0);
   for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &entry)) {
-    const bool dots = wcscmp(entry.cFileName, L".") == 0 || wcscmp(entry.cFileName, L"..") == 0;
-    if (!dots && !AddName(list, name, part, entry.cFileName)) break;
+    const bool folder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (!folder && !AddName(list, name, part, entry.cFileName, true)) break;
   }
   if (search != INVALID_HANDLE_VALUE) FindClose(search);
   RestoreSystemRedirection(redirection);
-  qsort(list.names + first, list.count - first, sizeof(wchar_t*), CompareNames);
+  qsort(list.names + first, list.count - first, sizeof(wchar_t*), CompareNames);  // every one matched
   return list.count != first;
 }
 
@@ -103,26 +112,25 @@ char* Utf8Of(const wchar_t* name, DWORD flags) {
 // surrogate has no UTF-8 form, and is refused rather than turned into
 // another name.
 int wmain(int argc, wchar_t** wideArgv) {
+  // Only what the user typed is an option: a pattern is one only before
+  // "--", and then it is expanded, never read as an option.
   NameList arguments;
   bool dashes = false;
-  for (int i = 0; i < argc; ++i) {
+  for (int i = 1; i < argc; ++i) {
     const wchar_t* argument = wideArgv[i];
-    const bool option = !dashes && i != 0 && argument[0] == L'-' && argument[1] != L'\0';
+    const bool option = !dashes && argument[0] == L'-' && argument[1] != L'\0';
     dashes = dashes || (option && wcscmp(argument, L"--") == 0);
-    if (i == 0 || option || !AddMatches(arguments, argument)) {
-      if (!AddName(arguments, L"", 0, argument)) return 1;
-    }
+    if ((option || !AddMatches(arguments, argument)) && !AddName(arguments, L"", 0, argument, false)) return 1;
   }
-  auto** names = static_cast<char**>(calloc(arguments.count + 1, sizeof(char*)));
-  auto** paths = static_cast<wchar_t**>(calloc(arguments.count + 1, sizeof(wchar_t*)));
-  if (names == nullptr || paths == nullptr) return 1;
+  auto* list = static_cast<CliArgument*>(calloc(arguments.count + 1, sizeof(CliArgument)));
+  if (list == nullptr) return 1;
   for (size_t i = 0; i < arguments.count; ++i) {
-    names[i] = Utf8Of(arguments.names[i], WC_ERR_INVALID_CHARS);
-    paths[i] = names[i] != nullptr ? arguments.names[i] : nullptr;
-    if (names[i] == nullptr) names[i] = Utf8Of(arguments.names[i], 0);
-    if (names[i] == nullptr) return 1;
+    char* name = Utf8Of(arguments.names[i], WC_ERR_INVALID_CHARS);
+    list[i] = {name, name != nullptr ? arguments.names[i] : nullptr, arguments.matched[i]};
+    if (name == nullptr) list[i].name = Utf8Of(arguments.names[i], 0);
+    if (list[i].name == nullptr) return 1;
   }
-  return RunCli(static_cast<int>(arguments.count), names, paths);
+  return RunCli(list, static_cast<int>(arguments.count));
 }
 
 // The console's own code page comes back on every way out.

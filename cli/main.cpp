@@ -9,38 +9,19 @@
 #include "analyse_file.h"
 #include "console.h"
 #include "grouped_number.h"
+#include "help_text.h"
 #include "result_fields.h"
 #include "text_encoding.h"
 #include "version.h"
 
 namespace {
 
-constexpr const char* kUsage = "usage: quorvane-cli [--json] FILE...\n";
 constexpr const char* kVersion = "quorvane-cli " QUORVANE_VERSION_TEXT "\n";
 
 enum ExitStatus { kExitOk = 0, kExitFileFailed = 1, kExitUsage = 2 };
 
-void PrintHelp() {
-  fputs(kUsage, stdout);
-  fputs(
-      "\n"
-      "Tells what kind of file each FILE is and describes its content: size,\n"
-      "type, a preview of its head and text statistics over its first\n"
-      "50,000,000 bytes. On Windows, * and ? in a name's last part stand for\n"
-      "the files they match, in order of name.\n"
-      "\n"
-      "  --json     one JSON object per file, one per line\n"
-      "  --help     show this help and exit\n"
-      "  --version  show the version and exit\n"
-      "  --         treat every later argument as a file name\n"
-      "\n"
-      "Options may stand anywhere before \"--\".\n"
-      "\n"
-      "Exit status: 0 when every file was analysed; 1 when a file could not be\n"
-      "opened or changed while it was read, or the output could not be\n"
-      "written; 2 on a usage error.\n",
-      stdout);
-}
+// The usage: the help's first line.
+void PrintUsage(FILE* out) { fwrite(kHelp, 1, strcspn(kHelp, "\n") + 1, out); }
 
 void PrintField(const char* label, const char* value) { printf("%-13s %s\n", label, value); }
 
@@ -74,7 +55,7 @@ int UsageError(const char* message, const char* argument) {
   fprintf(stderr, "quorvane-cli: %s", message);
   WriteConsoleUtf8(stderr, argument, strlen(argument));
   fputc('\n', stderr);
-  fputs(kUsage, stderr);
+  PrintUsage(stderr);
   return kExitUsage;
 }
 
@@ -85,42 +66,55 @@ void ReportFailure(const char* name, const char* why) {
   fprintf(stderr, ": %s\n", why);
 }
 
+// What the command line asks for.
+enum class CliAction : uint8_t { Analyse, Help, Version, UnknownOption };
+struct CliOptions {
+  CliAction action = CliAction::Analyse;  // the first option that ends the run decides
+  const char* unknown = nullptr;          // that option, when it is not known
+  bool json = false;
+  int fileCount = 0;  // the files, moved to the front of the arguments in their order
+};
+
 // Options may stand anywhere before "--", as GNU tools take them; "-"
-// alone, and everything after "--", names a file. Whether arg names a file,
-// taken in turn from the first argument on.
-bool NamesFile(const char* arg, bool& dashes) {
-  if (!dashes && strcmp(arg, "--") == 0) {
-    dashes = true;
-    return false;
+// alone, everything after "--" and every name a pattern matched name files.
+CliOptions ParseArguments(CliArgument* arguments, int count) {
+  CliOptions options;
+  bool dashes = false;
+  const auto decide = [&options](CliAction action) {
+    if (options.action == CliAction::Analyse) options.action = action;
+  };
+  for (int i = 0; i < count; ++i) {
+    const char* arg = arguments[i].name;
+    if (dashes || arguments[i].matched || arg[0] != '-' || arg[1] == '\0') {
+      arguments[options.fileCount++] = arguments[i];
+    } else if (strcmp(arg, "--") == 0) {
+      dashes = true;
+    } else if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
+      decide(CliAction::Help);
+    } else if (strcmp(arg, "--version") == 0) {
+      decide(CliAction::Version);
+    } else if (strcmp(arg, "--json") == 0) {
+      options.json = true;
+    } else if (options.unknown == nullptr) {
+      decide(CliAction::UnknownOption);
+      options.unknown = arg;
+    }
   }
-  return dashes || arg[0] != '-' || arg[1] == '\0';
+  return options;
 }
 
 }  // namespace
 
-int RunCli(int argc, char** names, PathChar** paths) {
+int RunCli(CliArgument* arguments, int count) {
   PrepareConsole();
-  bool json = false, dashes = false;
-  int files = 0;
-  for (int i = 1; i < argc; ++i) {
-    const char* arg = names[i];
-    if (NamesFile(arg, dashes)) {
-      files += 1;
-    } else if (dashes) {
-      continue;  // the "--" itself
-    } else if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
-      PrintHelp();
-      return kExitOk;
-    } else if (strcmp(arg, "--version") == 0) {
-      fputs(kVersion, stdout);
-      return kExitOk;
-    } else if (strcmp(arg, "--json") == 0) {
-      json = true;
-    } else {
-      return UsageError("unknown option ", arg);
-    }
+  const CliOptions options = ParseArguments(arguments, count);
+  switch (options.action) {
+    case CliAction::Help: fputs(kHelp, stdout); return kExitOk;
+    case CliAction::Version: fputs(kVersion, stdout); return kExitOk;
+    case CliAction::UnknownOption: return UsageError("unknown option ", options.unknown);
+    case CliAction::Analyse: break;
   }
-  if (files == 0) return UsageError("no file named", "");
+  if (options.fileCount == 0) return UsageError("no file named", "");
 
   // A console or NUL would take every character in a write of its own; each
   // report goes out in one piece instead.
@@ -139,20 +133,19 @@ int RunCli(int argc, char** names, PathChar** paths) {
   uint8_t* workBuffer = memory + sizeof(AnalysisResult);
   int status = kExitOk;
   bool reported = false;  // text reports are separated by an empty line
-  dashes = false;
-  for (int i = 1; i < argc; ++i) {
-    if (!NamesFile(names[i], dashes)) continue;
+  for (int i = 0; i < options.fileCount; ++i) {
+    const CliArgument& file = arguments[i];
     FileError error = FileError::None;
-    if (paths[i] == nullptr || !AnalyseFile(paths[i], workBuffer, result, &error)) {
-      ReportFailure(names[i], paths[i] == nullptr ? "not a valid Unicode name" : DescribeFileError(error));
+    if (file.path == nullptr || !AnalyseFile(file.path, workBuffer, result, &error)) {
+      ReportFailure(file.name, file.path == nullptr ? "not a valid Unicode name" : DescribeFileError(error));
       status = kExitFileFailed;
       continue;
     }
-    if (json) {
-      PrintJson(names[i], result);
+    if (options.json) {
+      PrintJson(file.name, result);
     } else {
       if (reported) fputc('\n', stdout);
-      PrintText(names[i], result);
+      PrintText(file.name, result);
       reported = true;
     }
     fflush(stdout);

@@ -30,7 +30,7 @@ bool IsRemovableDrive(const wchar_t* path) {
 // Creates a folder (a full path) of any length, by its extended form; one
 // that exists, or cannot be made, is passed over.
 void CreateFolder(const wchar_t* folder, wchar_t* work) {
-  if (ExtendedName(folder, L"", work, kLongestName)) CreateDirectoryW(work, nullptr);
+  if (ExtendedName(folder, L"", nullptr, work, kLongestName) == NameStatus::Extended) CreateDirectoryW(work, nullptr);
 }
 
 }  // namespace

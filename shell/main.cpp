@@ -42,7 +42,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
   // The wide command line, so that a name is opened as the system gave it.
   WideTextBuffer argument{};
-  if (GetCommandArgument(GetCommandLineW(), 1, argument) == ArgumentStatus::Found) ShowFile(window, argument.data());
+  const ArgumentStatus status = GetCommandArgument(GetCommandLineW(), 1, argument);
+  if (status == ArgumentStatus::Found) ShowFile(window, argument.data());
+  // A name too long for the window is refused as a dropped one is.
+  if (status == ArgumentStatus::TooLong) SoundRefusal();
 
   // The wide calls throughout: the windows are Unicode ones.
   MSG message;

@@ -22,10 +22,6 @@ MainWindowState& StateOf(HWND window) {
   return *reinterpret_cast<MainWindowState*>(GetWindowLongPtrW(window, DWLP_USER));
 }
 
-// A file refused changes nothing in the window and is not told in words,
-// but the user hears it, as for any refused input.
-void SoundRefusal() { MessageBeep(MB_ICONWARNING); }
-
 void OnDropFiles(HWND window, HDROP drop) {
   // While a modal dialog disables the window, a drop is input like any other:
   // refused. So is a path too long for our buffers, rather than cut.
@@ -193,6 +189,8 @@ HWND CreateMainWindow(HINSTANCE instance, MainWindowState* state) {
   if (window != nullptr) SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
   return window;
 }
+
+void SoundRefusal() { MessageBeep(MB_ICONWARNING); }
 
 void ShowFile(HWND window, const wchar_t* name) {
   MainWindowState& state = StateOf(window);

@@ -31,6 +31,10 @@ HWND CreateMainWindow(HINSTANCE instance, MainWindowState* state);
 // window: the warning sound tells the user.
 void ShowFile(HWND window, const wchar_t* name);
 
+// Tells the user a file was refused without a word: the system's warning
+// sound, as for any refused input.
+void SoundRefusal();
+
 // Ctrl+O (open a file) and Ctrl+C (copy what the window shows) anywhere in
 // the window; true when message was one of them and is handled.
 bool HandleShortcut(HWND window, const MSG& message);

@@ -2,7 +2,7 @@
 """End-to-end tests of quorvane-cli: real files in, reports, streams and exit
 statuses out. The counting rules themselves are the unit tests' business.
 
-usage: cli_test.py --exe PATH --tmpdir DIR [--runner "CMD ARGS"] [unittest arguments]
+usage: cli_test.py --exe PATH --version X.Y.Z --tmpdir DIR [--runner "CMD ARGS"] [unittest arguments]
 """
 import argparse
 import json
@@ -26,10 +26,12 @@ LABELS = ["File Name", "Size (Bytes)", "Type", "Characters", "Words", "Letters",
 
 PARSER = argparse.ArgumentParser()
 PARSER.add_argument("--exe", required=True)
+PARSER.add_argument("--version", required=True)
 PARSER.add_argument("--tmpdir", required=True)
 PARSER.add_argument("--runner", default="")
 OPTIONS, REST = PARSER.parse_known_args()
 EXE, RUNNER, WORK = Path(OPTIONS.exe).resolve(), shlex.split(OPTIONS.runner), Path(OPTIONS.tmpdir)
+HELP = (Path(__file__).resolve().parents[2] / "cli" / "help.txt").read_text()
 
 
 def run(*args, scanner=None):
@@ -83,13 +85,12 @@ class Cli(unittest.TestCase):
         self.assertIn("Letters       1.500\n", second)
 
     def test_usage_and_version(self):
-        for args in ([], ["--bogus", "x"], ["--json"]):
+        for args in ([], ["--bogus", "--help"], ["--json"]):
             status, out, errors = run(*args)
-            self.assertEqual((status, out, errors[-1]), (2, "", "usage: quorvane-cli [--json] FILE..."), args)
-        self.assertEqual(run("--version")[:2], (0, "quorvane-cli 1.0.0\n"))
+            self.assertEqual((status, out, errors[-1]), (2, "", HELP.splitlines()[0]), args)
+        self.assertEqual(run("--version")[:2], (0, f"quorvane-cli {OPTIONS.version}\n"))
         for option in ("--help", "-h"):
-            status, out, _ = run(option)
-            self.assertEqual((status, out.splitlines()[0]), (0, "usage: quorvane-cli [--json] FILE..."))
+            self.assertEqual(run(option, "--bogus")[:2], (0, HELP))
         # "-" alone is a file name, and so is every argument after "--";
         # options stand anywhere before it.
         self.assertEqual(run("-")[0::2], (1, ["quorvane-cli: -: no such file"]))
@@ -120,12 +121,15 @@ class Cli(unittest.TestCase):
 
     @unittest.skipUnless(RUNNER, "Windows programs expand their own wildcards")
     def test_wildcards(self):
+        # In order of name, ignoring case where that tells them apart; what a
+        # pattern matches is a file, whatever it looks like, and never a folder.
         folder = WORK / "wild"
-        folder.mkdir(exist_ok=True)
-        for name in ("b.txt", "A.txt", "c.dat", "ab.txt"):
+        (folder / "folder.txt").mkdir(parents=True, exist_ok=True)
+        for name in ("b.txt", "a.txt", "A.txt", "c.dat", "ab.txt", "-b.txt", "--help", "--"):
             (folder / name).write_bytes(name.encode())
-        status, out, errors = run("--json", dos(folder / "*.txt"), dos(folder / "?.dat"), dos(folder / "*.none"))
-        self.assertEqual([json.loads(line)["preview"] for line in out.splitlines()], ["A.txt", "ab.txt", "b.txt", "c.dat"])
+        status, out, errors = run("--json", dos(folder / "*"), dos(folder / "?.dat"), dos(folder / "*.none"))
+        self.assertEqual([json.loads(line)["preview"] for line in out.splitlines()],
+                         ["--", "--help", "-b.txt", "A.txt", "a.txt", "ab.txt", "b.txt", "c.dat", "c.dat"])
         self.assertEqual((status, errors), (1, [f"quorvane-cli: {dos(folder / '*.none')}: no such file"]))
 
     @unittest.skipUnless(RUNNER, "the Windows system folder")

@@ -285,10 +285,14 @@ class QuorvaneWindow(unittest.TestCase):
         rows = [(vanished, None), (held, None), (WORK / "with spaces", None), ("NUL", None), ("CON", None),
                 (PIPE, None), (r"\\.\pipe\no such pipe", None), (files["sparse"], files["json"][2]),
                 (long[0], dict(json_of("sample"), path=dos(long[0]))), (long[1], None), (files["sample"], files["json"][0]), ("x" * 32000, None)]
+        bells = Bells(wine.display)
         for name, result in rows:
             process, window = start(dos(name) if isinstance(name, Path) else name)
             self.assertEqual(shown(window), expected(result) if result else BLANK, str(name)[-50:])
             self.close(process)
+        # Each one refused, too long for the window or not, with the warning sound.
+        wait("the warning sounds", lambda: bells.count == sum(result is None for _, result in rows), 5)
+        bells.close()
         # The same files dropped, from a window that shows a file: one that
         # is refused leaves the window as it was, and the warning sounds.
         process, window = start(dos(files["big"]))
