@@ -7,18 +7,36 @@
 
 namespace {
 
-bool Fail(FileError reason, FileError* error) {
-  if (error != nullptr) *error = reason;
+// What went wrong, and the system's code for a failed read.
+struct Failure {
+  FileError reason = FileError::None;
+  uint32_t systemError = 0;
+};
+
+bool Fail(Failure failure, FileError* error, uint32_t* systemError) {
+  if (error != nullptr) *error = failure.reason;
+  if (systemError != nullptr) *systemError = failure.systemError;
   return false;
 }
 
+// Reads byteCount bytes: a read that fails is told apart from one that comes
+// up short, which means the file is shorter than it was.
+bool ReadWhole(FileHandle file, uint8_t* buffer, uint32_t byteCount, Failure& failure) {
+  uint32_t delivered = 0;
+  if (!FileRead(file, buffer, byteCount, delivered, failure.systemError)) {
+    failure.reason = FileError::ReadFailed;
+  } else if (delivered != byteCount) {
+    failure.reason = FileError::Changed;
+  }
+  return failure.reason == FileError::None;
+}
+
 // Counts the first total bytes chunk by chunk, the class carried across.
-// False when a read delivers less than asked: the file is shorter than it was.
-bool ScanBody(FileHandle file, uint32_t total, uint8_t* workBuffer, TextCounts& counts) {
+bool ScanBody(FileHandle file, uint32_t total, uint8_t* workBuffer, TextCounts& counts, Failure& failure) {
   CharClass charClass = CharClass::None;
   while (total != 0) {
     const uint32_t chunk = std::min(total, kChunkSize);
-    if (FileRead(file, workBuffer, chunk) != chunk) return false;
+    if (!ReadWhole(file, workBuffer, chunk, failure)) return false;
     CountText(workBuffer, chunk, counts, charClass);
     total -= chunk;
   }
@@ -27,14 +45,15 @@ bool ScanBody(FileHandle file, uint32_t total, uint8_t* workBuffer, TextCounts& 
 
 }  // namespace
 
-bool AnalyseFile(const PathChar* name, uint8_t* workBuffer, AnalysisResult& result, FileError* error) {
+bool AnalyseFile(const PathChar* name, uint8_t* workBuffer, AnalysisResult& result, FileError* error,
+                 uint32_t* systemError) {
   FileHandle file;
-  FileError openError = FileError::None;
-  if (!FileOpenExclusive(name, file, openError)) return Fail(openError, error);
+  Failure failure;
+  if (!FileOpenExclusive(name, file, failure.reason)) return Fail(failure, error, systemError);
   FileStamp before;
   if (!ReadFileStamp(file, before)) {
     FileClose(file);
-    return Fail(FileError::Other, error);
+    return Fail({FileError::Other}, error, systemError);
   }
 
   // The body first and the head last: a file that changes while it is read
@@ -44,8 +63,8 @@ bool AnalyseFile(const PathChar* name, uint8_t* workBuffer, AnalysisResult& resu
   bool intact = true;
   if (before.length != 0) {
     const auto total = static_cast<uint32_t>(std::min<uint64_t>(before.length, kStatisticsLimit));
-    intact = ScanBody(file, total, workBuffer, counts) && FileRewind(file) &&
-             FileRead(file, workBuffer, headLength) == headLength;
+    intact = ScanBody(file, total, workBuffer, counts, failure) && FileRewind(file) &&
+             ReadWhole(file, workBuffer, headLength, failure);
     // Four zero bytes after the head, as the work buffer has always held
     // them; no reader needs them, each stops at the head's length.
     memset(workBuffer + headLength, 0, 4);
@@ -54,7 +73,9 @@ bool AnalyseFile(const PathChar* name, uint8_t* workBuffer, AnalysisResult& resu
   intact = intact && ReadFileStamp(file, after) && after.length == before.length && after.changed == before.changed &&
            after.changedNanoseconds == before.changedNanoseconds;
   FileClose(file);
-  if (!intact) return Fail(FileError::Changed, error);
+  // A read that failed says so; anything else is a file that changed.
+  if (!intact && failure.reason != FileError::ReadFailed) failure = {FileError::Changed};
+  if (!intact) return Fail(failure, error, systemError);
 
   result.size = before.length;
   result.contentRead = headLength != 0;

@@ -35,6 +35,8 @@ struct AnalysisResult {
 // Analyses the file name names (see FileOpenExclusive) using workBuffer
 // (kWorkBufferSize bytes, owned by the caller and reused across calls);
 // allocates nothing. Returns false, with result untouched and *error set
-// when given, when the file cannot be opened or changes in length or
-// content while it is read.
-bool AnalyseFile(const PathChar* name, uint8_t* workBuffer, AnalysisResult& result, FileError* error = nullptr);
+// when given, when the file cannot be opened or read, or changes in length
+// or content while it is read; *systemError, when given, is then the
+// system's code for a failed read (see FileRead), 0 for anything else.
+bool AnalyseFile(const PathChar* name, uint8_t* workBuffer, AnalysisResult& result, FileError* error = nullptr,
+                 uint32_t* systemError = nullptr);

@@ -11,7 +11,17 @@ using PathChar = wchar_t;  // Windows names files in wide characters
 using PathChar = char;  // elsewhere names are bytes
 #endif
 
-enum class FileError : uint8_t { None, NotFound, AccessDenied, InUse, NotAFile, PathTooLong, Changed, Other };
+enum class FileError : uint8_t {
+  None,
+  NotFound,
+  AccessDenied,
+  InUse,
+  NotAFile,
+  PathTooLong,
+  Changed,     // cut, extended or rewritten while it was read
+  ReadFailed,  // the system could not read it: a failing disk, a share gone
+  Other
+};
 
 struct FileHandle {
   intptr_t value = -1;  // a HANDLE on Windows, a descriptor elsewhere
@@ -35,9 +45,11 @@ struct FileStamp {
 // False, with stamp untouched, when the platform cannot tell.
 bool ReadFileStamp(FileHandle file, FileStamp& stamp);
 
-// Reads up to byteCount bytes at the current position; returns the number of
-// bytes delivered, 0 at the end of the file or on a failed read.
-uint32_t FileRead(FileHandle file, uint8_t* buffer, uint32_t byteCount);
+// Reads byteCount bytes at the current position, or those up to the end of
+// the file; delivered says how many came. False when a read fails, with
+// systemError the system's code for why (an errno, or a Windows error code);
+// what came before it is in buffer and delivered then.
+bool FileRead(FileHandle file, uint8_t* buffer, uint32_t byteCount, uint32_t& delivered, uint32_t& systemError);
 
 bool FileRewind(FileHandle file);
 

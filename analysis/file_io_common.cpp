@@ -9,6 +9,7 @@ const char* DescribeFileError(FileError error) {
     case FileError::NotAFile: return "not a regular file";
     case FileError::PathTooLong: return "path too long";
     case FileError::Changed: return "changed while read";
+    case FileError::ReadFailed: return "could not be read";
     case FileError::Other: break;
   }
   return "cannot be opened";

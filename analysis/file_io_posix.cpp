@@ -92,17 +92,21 @@ bool ReadFileStamp(FileHandle file, FileStamp& stamp) {
   return true;
 }
 
-uint32_t FileRead(FileHandle file, uint8_t* buffer, uint32_t byteCount) {
+bool FileRead(FileHandle file, uint8_t* buffer, uint32_t byteCount, uint32_t& delivered, uint32_t& systemError) {
   // read() may deliver less than asked without being at the end; keep reading
   // until the request is met, the file ends or the read fails.
-  uint32_t delivered = 0;
+  delivered = 0;
   while (delivered < byteCount) {
     const ssize_t got = read(static_cast<int>(file.value), buffer + delivered, byteCount - delivered);
     if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
+    if (got < 0) {
+      systemError = static_cast<uint32_t>(errno);
+      return false;
+    }
+    if (got == 0) break;
     delivered += static_cast<uint32_t>(got);
   }
-  return delivered;
+  return true;
 }
 
 bool FileRewind(FileHandle file) { return lseek(static_cast<int>(file.value), 0, SEEK_SET) == 0; }

@@ -110,10 +110,13 @@ bool ReadFileStamp(FileHandle file, FileStamp& stamp) {
   return true;
 }
 
-uint32_t FileRead(FileHandle file, uint8_t* buffer, uint32_t byteCount) {
-  DWORD delivered = 0;
-  if (!ReadFile(AsHandle(file), buffer, byteCount, &delivered, nullptr)) return 0;
-  return delivered;
+bool FileRead(FileHandle file, uint8_t* buffer, uint32_t byteCount, uint32_t& delivered, uint32_t& systemError) {
+  // A disk file delivers all that is asked, or what is left of it.
+  DWORD got = 0;
+  const bool read = ReadFile(AsHandle(file), buffer, byteCount, &got, nullptr) != FALSE;
+  if (!read) systemError = GetLastError();
+  delivered = got;
+  return read;
 }
 
 bool FileRewind(FileHandle file) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "analyse_file.h"
+#include "bounded_text.h"
 
 // One argument of the command line, as the platform's entry point hands it on.
 struct CliArgument {
@@ -23,3 +24,7 @@ void PrepareConsole();
 // platform's window shows it (see PreviewWideText); Windows-1252 for an ANSI
 // one where there is no such window.
 void WritePreview(FILE* out, const AnalysisResult& result, bool json);
+
+// The system's own words for an error code (see FileRead), in UTF-8 and
+// without a closing full stop; empty when it has none.
+TextBuffer DescribeSystemError(uint32_t code);

@@ -1,4 +1,5 @@
 #include <cstdlib>
+#include <cstring>
 
 #include "console.h"
 #include "text_encoding.h"
@@ -19,4 +20,10 @@ void PrepareConsole() {}
 void WritePreview(FILE* out, const AnalysisResult& result, bool json) {
   (json ? WriteJsonPreview : WriteConsolePreview)(out, result.previewEncoding, result.preview.data(),
                                                   result.previewLength);
+}
+
+TextBuffer DescribeSystemError(uint32_t code) {
+  TextBuffer text{};
+  AppendText(text, strerror(static_cast<int>(code)));
+  return text;
 }

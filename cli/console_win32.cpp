@@ -149,3 +149,19 @@ void WritePreview(FILE* out, const AnalysisResult& result, bool json) {
   (json ? WriteJsonPreview : WriteConsolePreview)(out, PreviewEncoding::Utf16Le, reinterpret_cast<const char*>(text),
                                                   length * sizeof(wchar_t));
 }
+
+TextBuffer DescribeSystemError(uint32_t code) {
+  // In the user's language, as Windows words it, closing line end and full
+  // stop left out.
+  wchar_t wide[kTextCapacity / 4] = {};
+  DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, wide,
+                                kTextCapacity / 4, nullptr);
+  while (length != 0 && (wide[length - 1] == L'\n' || wide[length - 1] == L'\r' || wide[length - 1] == L'.' ||
+                         wide[length - 1] == L' ')) {
+    wide[--length] = L'\0';
+  }
+  TextBuffer text{};
+  if (length != 0) WideCharToMultiByte(CP_UTF8, 0, wide, -1, text.data(), kTextCapacity, nullptr, nullptr);
+  text.back() = '\0';
+  return text;
+}

@@ -59,11 +59,16 @@ int UsageError(const char* message, const char* argument) {
   return kExitUsage;
 }
 
-void ReportFailure(const char* name, const char* why) {
+// Names the file and the reason, and the system's own words for it, where
+// there are some.
+void ReportFailure(const char* name, const char* why, uint32_t systemError) {
   fflush(stdout);
   fputs("quorvane-cli: ", stderr);
   WriteConsoleUtf8(stderr, name, strlen(name));
-  fprintf(stderr, ": %s\n", why);
+  fprintf(stderr, ": %s", why);
+  const TextBuffer words = systemError != 0 ? DescribeSystemError(systemError) : TextBuffer{};
+  if (words[0] != '\0') fprintf(stderr, " (%s)", words.data());
+  fputc('\n', stderr);
 }
 
 // What the command line asks for.
@@ -136,8 +141,10 @@ int RunCli(CliArgument* arguments, int count) {
   for (int i = 0; i < options.fileCount; ++i) {
     const CliArgument& file = arguments[i];
     FileError error = FileError::None;
-    if (file.path == nullptr || !AnalyseFile(file.path, workBuffer, result, &error)) {
-      ReportFailure(file.name, file.path == nullptr ? "not a valid Unicode name" : DescribeFileError(error));
+    uint32_t systemError = 0;
+    if (file.path == nullptr || !AnalyseFile(file.path, workBuffer, result, &error, &systemError)) {
+      ReportFailure(file.name, file.path == nullptr ? "not a valid Unicode name" : DescribeFileError(error),
+                    systemError);
       status = kExitFileFailed;
       continue;
     }

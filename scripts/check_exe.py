@@ -3,8 +3,10 @@
 
     check_exe.py --kind gui|console --version X.Y.Z FILE.exe
 
-Every executable must import system DLLs only (a MinGW runtime DLL left
-dynamic makes the program fail to start on a clean machine), be marked for
+Every executable must import only functions of Windows 7's own DLLs, as
+windows7_imports.txt lists them (a MinGW runtime DLL left dynamic makes the
+program fail to start on a clean machine, a function newer than Windows 7 on
+Windows 7), be marked for
 ASLR (with the relocations that let it move) and DEP, have no section both
 writable and executable, carry a version block and a manifest of the build's version
 whose processor architecture matches the file's machine type (Windows refuses
@@ -20,13 +22,13 @@ import argparse
 import struct
 import sys
 import xml.etree.ElementTree as ElementTree
+from pathlib import Path
 
 import pefile
 
 RT_DIALOG, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 5, 14, 16, 24
-SYSTEM_DLLS = {"advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll",
-               "ntdll.dll", "ole32.dll", "oleaut32.dll", "shell32.dll", "shlwapi.dll", "user32.dll",
-               "ucrtbase.dll", "uxtheme.dll", "version.dll"}
+WINDOWS7 = {tuple(line.split()) for line in (Path(__file__).parent / "windows7_imports.txt").read_text().splitlines()
+            if line and not line.startswith("#")}
 MACHINES = {0x014C: "x86", 0x8664: "amd64"}
 SUBSYSTEMS = {"gui": 2, "console": 3}
 DYNAMIC_BASE, HIGH_ENTROPY_VA, NX_COMPAT = 0x0040, 0x0020, 0x0100
@@ -80,8 +82,14 @@ def check(pe, kind, version):
             problems.append("section %s is writable and executable" % section.Name.rstrip(b"\0").decode())
     for entry in getattr(pe, "DIRECTORY_ENTRY_IMPORT", []):
         dll = entry.dll.decode().lower()
-        if dll not in SYSTEM_DLLS and not dll.startswith("api-ms-win-"):
+        if not any(known == dll for known, _ in WINDOWS7):
             problems.append("imports %s, which is not part of Windows" % dll)
+            continue
+        for function in entry.imports:
+            name = function.name.decode() if function.name else "#%d" % function.ordinal
+            if (dll, name) not in WINDOWS7:
+                problems.append("imports %s from %s, which windows7_imports.txt does not list: check that "
+                                "Windows 7 has it and list it, or look it up at run time" % (name, dll))
 
     found = resources(pe)
     if kind == "gui":

@@ -29,6 +29,7 @@ PARSER.add_argument("--exe", required=True)
 PARSER.add_argument("--version", required=True)
 PARSER.add_argument("--tmpdir", required=True)
 PARSER.add_argument("--runner", default="")
+PARSER.add_argument("--read-fails", default="", help="a library whose read() fails past QUORVANE_READ_FAILS_AFTER bytes")
 OPTIONS, REST = PARSER.parse_known_args()
 EXE, RUNNER, WORK = Path(OPTIONS.exe).resolve(), shlex.split(OPTIONS.runner), Path(OPTIONS.tmpdir)
 HELP = (Path(__file__).resolve().parents[2] / "cli" / "help.txt").read_text()
@@ -91,9 +92,10 @@ class Cli(unittest.TestCase):
         self.assertEqual(run("--version")[:2], (0, f"quorvane-cli {OPTIONS.version}\n"))
         for option in ("--help", "-h"):
             self.assertEqual(run(option, "--bogus")[:2], (0, HELP))
-        # "-" alone is a file name, and so is every argument after "--";
+        # "-" alone is a file name, an empty one names none, and every argument after "--" is one;
         # options stand anywhere before it.
-        self.assertEqual(run("-")[0::2], (1, ["quorvane-cli: -: no such file"]))
+        for name in ("-", ""):
+            self.assertEqual(run(name)[0::2], (1, [f"quorvane-cli: {name}: no such file"]))
         sample = make("s.txt", SAMPLE)
         make("-dashed.txt", SAMPLE)
         status, out, errors = run(sample, "--json", "--", "-dashed.txt", "--json")
@@ -178,6 +180,17 @@ class Cli(unittest.TestCase):
         out = run(names[4])[1]
         self.assertEqual(out.splitlines()[:2], ["File Name     esc\\x1b]0;title\\x07\\x0aType Portable Document Format",
                                                 "Size (Bytes)  4"])
+
+    @unittest.skipUnless(OPTIONS.read_fails, "no failing read() in this build: the sanitizers' or Windows' own")
+    def test_read_errors(self):
+        # A read that fails part-way is told apart from a file that changed,
+        # and nothing of the file is printed.
+        path = make("failing.txt", SAMPLE * 100_000)
+        for after in (0, 1_000, 3_000_000):
+            env = dict(os.environ, LD_PRELOAD=OPTIONS.read_fails, QUORVANE_READ_FAILS_AFTER=str(after))
+            done = subprocess.run([EXE, "--json", path], env=env, capture_output=True, timeout=60)
+            self.assertEqual((done.returncode, done.stdout, done.stderr.decode()),
+                             (1, b"", f"quorvane-cli: {path}: could not be read (Input/output error)\n"), after)
 
     @unittest.skipIf(RUNNER, "a full device is the host's")
     def test_output_that_cannot_be_written_fails(self):

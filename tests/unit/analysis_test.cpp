@@ -181,22 +181,26 @@ TEST(TextEncoding, WritersAndUtf8) {
 }
 
 // A read takes what is there: past the end the rest, then nothing. A read or
-// a length that fails says so at once.
+// a length that fails says so at once, a read with the system's reason.
 TEST(FileRead, PastTheEndAndFailing) {
+  uint32_t delivered = 0, why = 0;
+  const auto read = [&](FileHandle file, uint8_t* to, uint32_t count) {
+    return FileRead(file, to, count, delivered, why) ? delivered : ~0u;
+  };
   const fs::path path = fs::temp_directory_path() / ("quorvane_read_" + std::to_string(std::random_device{}()));
   std::ofstream{path} << "0123456789";
   FileHandle file;
   FileError error = FileError::None;
   ASSERT_TRUE(FileOpenExclusive(path.c_str(), file, error));
   std::array<uint8_t, 100> buffer{};
-  EXPECT_EQ(FileRead(file, buffer.data(), 100), 10u);
-  EXPECT_EQ(FileRead(file, buffer.data(), 100), 0u);
-  EXPECT_TRUE(FileRewind(file) && FileRead(file, buffer.data() + 10, 4) == 4);
+  EXPECT_EQ(read(file, buffer.data(), 100), 10u);
+  EXPECT_EQ(read(file, buffer.data(), 100), 0u);
+  EXPECT_TRUE(FileRewind(file) && read(file, buffer.data() + 10, 4) == 4);
   EXPECT_EQ(std::string(buffer.begin(), buffer.begin() + 15), "01234567890123"s + '\0');
   FileClose(file);
   fs::remove(path);
   FileStamp stamp{7, 8, 9};
-  EXPECT_TRUE(FileRead(FileHandle{}, buffer.data(), 100) == 0 && !ReadFileStamp(FileHandle{}, stamp) &&
+  EXPECT_TRUE(read(FileHandle{}, buffer.data(), 100) == ~0u && why != 0 && !ReadFileStamp(FileHandle{}, stamp) &&
               stamp.length == 7 && stamp.changed == 8 && stamp.changedNanoseconds == 9);
 #ifndef _WIN32
   // A read that delivers less than asked is read on, into the rest of the
@@ -209,7 +213,7 @@ TEST(FileRead, PastTheEndAndFailing) {
     EXPECT_EQ(write(ends[1], "defghijklmn", 11), 11);
     close(ends[1]);
   });
-  EXPECT_EQ(FileRead(FileHandle{ends[0]}, buffer.data() + 20, 10), 10u);
+  EXPECT_EQ(read(FileHandle{ends[0]}, buffer.data() + 20, 10), 10u);
   writer.join();
   close(ends[0]);
   EXPECT_EQ(std::string(buffer.begin() + 14, buffer.begin() + 31), std::string(6, '\0') + "abcdefghij" + '\0');
