@@ -69,6 +69,17 @@ PreviewSpan UnitSpan(PreviewEncoding encoding, const uint8_t* head, uint32_t byt
   return {encoding, size, end - size, cut};
 }
 
+// Where the run of ASCII at bytes[at] ends (at most at end): most text is
+// ASCII, so it is passed eight bytes at a time.
+uint32_t PastAscii(const uint8_t* bytes, uint32_t at, uint32_t end) {
+  for (uint64_t eight = 0; end - at >= 8; at += 8) {
+    memcpy(&eight, bytes + at, 8);
+    if ((eight & 0x8080'8080'8080'8080u) != 0) break;
+  }
+  while (at < end && bytes[at] < 0x80) ++at;
+  return at;
+}
+
 // The length of UTF-8 text without a last sequence its end cuts short.
 uint32_t WithoutCutSequence(const uint8_t* bytes, uint32_t length) {
   for (uint32_t back = 1; back <= 3 && back <= length; ++back) {
@@ -90,8 +101,8 @@ PreviewSpan FindPreview(const uint8_t* head, uint32_t byteCount, bool headCut) {
   if (marked("\0\0\xFE\xFF", 4)) return UnitSpan(PreviewEncoding::Utf32Be, head, byteCount, headCut);
   if (marked("\xFF\xFE", 2)) return UnitSpan(PreviewEncoding::Utf16Le, head, byteCount, headCut);
   if (marked("\xFE\xFF", 2)) return UnitSpan(PreviewEncoding::Utf16Be, head, byteCount, headCut);
-  uint32_t text = 0;  // up to the first zero byte
-  while (text < byteCount && head[text] != 0) ++text;
+  const auto* zero = static_cast<const uint8_t*>(memchr(head, 0, byteCount));
+  const uint32_t text = zero != nullptr ? static_cast<uint32_t>(zero - head) : byteCount;  // up to the first zero byte
   const bool cut = headCut && text == byteCount;
   if (text >= 3 && marked("\xEF\xBB\xBF", 3)) {
     return {PreviewEncoding::Utf8, 3, (cut ? WithoutCutSequence(head + 3, text - 3) : text - 3), cut};
@@ -99,6 +110,8 @@ PreviewSpan FindPreview(const uint8_t* head, uint32_t byteCount, bool headCut) {
   // Proven UTF-8: valid throughout, with a character past ASCII.
   bool beyondAscii = false;
   for (uint32_t at = 0; at < text;) {
+    at = PastAscii(head, at, text);
+    if (at == text) break;
     const Utf8Step step = DecodeUtf8(head + at, text - at);
     if (!step.valid) {
       return step.cutShort && cut && beyondAscii ? PreviewSpan{PreviewEncoding::Utf8, 0, at, cut}

@@ -32,7 +32,7 @@ void PrintText(const char* name, const AnalysisResult& r) {
   fputc('\n', stdout);
   PrintField("Size (Bytes)", FormatGroupedSize(r.size).data());
   PrintField("Type", r.typeDescription);
-  for (const FigureRow& row : kFigureRows) PrintField(row.label, FormatGroupedSize(row.value(r)).data());
+  for (const FigureRow& row : kFigureRows) PrintField(row.label, FigureText(row.value(r)).shown.data());
   fputs("Preview\n", stdout);
   WritePreview(stdout, r, false);
   fputc('\n', stdout);
@@ -47,7 +47,7 @@ void PrintJson(const char* name, const AnalysisResult& r) {
   WritePreview(stdout, r, true);
   printf("\",\"preview_encoding\":\"%s\",\"code_page\":%" PRIu32 ",\"counted_bytes\":%" PRIu32,
          PreviewEncodingName(r.previewEncoding), AnsiCodePage(), r.countedBytes);
-  for (const FigureRow& row : kFigureRows) printf(",\"%s\":%" PRIu32, row.jsonKey, row.value(r));
+  for (const FigureRow& row : kFigureRows) printf(",\"%s\":%s", row.jsonKey, FigureText(row.value(r)).json.data());
   fputs("}\n", stdout);
 }
 

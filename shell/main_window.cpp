@@ -125,11 +125,6 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   }
 }
 
-// Sets a field's whole text to value, grouped (1.000.050).
-void ShowGroupedNumber(HWND window, int fieldId, int32_t value) {
-  SetDlgItemTextA(window, fieldId, FormatGrouped(value).data());
-}
-
 // The same text as SetWindowText, in pieces added at the end.
 void ShowPreview(HWND field, const wchar_t* text, size_t length) {
   SendMessageW(field, WM_SETREDRAW, FALSE, 0);
@@ -161,9 +156,8 @@ void ShowResult(HWND window, const wchar_t* name, const MainWindowState& state) 
   const size_t length = PreviewWideText(result.previewEncoding, reinterpret_cast<const uint8_t*>(result.preview.data()),
                                         result.previewLength, result.previewCut, state.previewText, kHeadLimit);
   ShowPreview(GetDlgItem(window, IDC_MAIN_PREVIEW), state.previewText, length);
-  // The statistics stay within 50,000,001, far inside the signed range.
   for (const FigureRow& row : kFigureRows)
-    ShowGroupedNumber(window, row.fieldId, static_cast<int32_t>(row.value(result)));
+    SetDlgItemTextA(window, row.fieldId, FigureText(row.value(result)).shown.data());
 }
 
 }  // namespace

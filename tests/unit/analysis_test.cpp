@@ -20,6 +20,7 @@
 #endif
 
 #include "analyse_file.h"
+#include "result_fields.h"
 #include "signatures.h"
 #include "text_encoding.h"
 
@@ -321,6 +322,19 @@ TEST(AnalyseFile, CutWhileRead) {
   }
   EXPECT_EQ(allowed.size(), 4u);
   fs::remove(path);
+}
+
+// Each figure as the window and the text report show it and as JSON has it.
+TEST(FigureText, ShownAndJson) {
+  const std::tuple<Figure, std::string, std::string> rows[] = {
+      {{0}, "0", "0"},         {{999}, "999", "999"},      {{1'000'050}, "1.000.050", "1000050"},
+      {{45, 1}, "4,5", "4.5"}, {{5, 3}, "0,005", "0.005"}, {{4'294'967'295u, 2}, "42.949.672,95", "42949672.95"},
+  };
+  for (const auto& [figure, shown, json] : rows) {
+    const FigureTexts texts = FigureText(figure);
+    EXPECT_EQ(std::make_pair(std::string(texts.shown.data()), std::string(texts.json.data())),
+              std::make_pair(shown, json));
+  }
 }
 
 }  // namespace
