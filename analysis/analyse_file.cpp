@@ -22,7 +22,7 @@ bool Fail(Failure failure, FileError* error, uint32_t* systemError) {
 // Reads byteCount bytes: a read that fails is told apart from one that comes
 // up short, which means the file is shorter than it was.
 bool ReadWhole(FileHandle file, uint8_t* buffer, uint32_t byteCount, Failure& failure) {
-  uint32_t delivered = 0;
+  uint32_t delivered;  // always set by FileRead
   if (!FileRead(file, buffer, byteCount, delivered, failure.systemError)) {
     failure.reason = FileError::ReadFailed;
   } else if (delivered != byteCount) {

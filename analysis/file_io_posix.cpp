@@ -98,13 +98,14 @@ bool FileRead(FileHandle file, uint8_t* buffer, uint32_t byteCount, uint32_t& de
   delivered = 0;
   while (delivered < byteCount) {
     const ssize_t got = read(static_cast<int>(file.value), buffer + delivered, byteCount - delivered);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
+    if (got > 0) {
+      delivered += static_cast<uint32_t>(got);
+    } else if (got == 0) {
+      break;
+    } else if (errno != EINTR) {
       systemError = static_cast<uint32_t>(errno);
       return false;
     }
-    if (got == 0) break;
-    delivered += static_cast<uint32_t>(got);
   }
   return true;
 }

@@ -117,7 +117,7 @@ PreviewSpan FindPreview(const uint8_t* head, uint32_t byteCount, bool headCut) {
       return step.cutShort && cut && beyondAscii ? PreviewSpan{PreviewEncoding::Utf8, 0, at, cut}
                                                  : PreviewSpan{PreviewEncoding::Ansi, 0, text, cut};
     }
-    beyondAscii = beyondAscii || step.length > 1;
+    beyondAscii = true;  // past the run of ASCII, each valid step is a character beyond it
     at += step.length;
   }
   return {beyondAscii ? PreviewEncoding::Utf8 : PreviewEncoding::Ansi, 0, text, cut};

@@ -86,6 +86,10 @@ TEST(FindPreview, DeclaredOrProvenElseAnsi) {
   for (const auto& row : rows) {
     EXPECT_EQ(Read(row.head, row.headCut), std::make_tuple(row.encoding, row.text, row.cut)) << row.head;
   }
+  uint32_t at = 0;  // a unit's part, which no span ends in
+  EXPECT_TRUE(NextPreviewCharacter(PreviewEncoding::Utf32Le, reinterpret_cast<const uint8_t*>("A\0\0"), 3, at) ==
+                  kReplacementCharacter &&
+              at == 3);
 }
 
 }  // namespace
