@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "console.h"
+#include "dll_search.h"
 #include "extended_name.h"
 #include "file_io.h"
 
@@ -102,6 +103,7 @@ char* Utf8Of(const wchar_t* name, DWORD flags) {
 // surrogate has no UTF-8 form, and is refused rather than turned into
 // another name.
 int wmain(int argc, wchar_t** wideArgv) {
+  NarrowDllSearch();
   NameList arguments;
   bool dashes = false;
   for (int i = 0; i < argc; ++i) {
