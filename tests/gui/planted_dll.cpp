@@ -6,11 +6,9 @@
 #include <cwchar>
 
 BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, void*) {
-  wchar_t mark[MAX_PATH + 8];
-  const DWORD length = GetModuleFileNameW(self, mark, MAX_PATH);
-  if (reason == DLL_PROCESS_ATTACH && length > 0 && length < MAX_PATH) {
-    wcscpy(mark + length, L".loaded");
-    CloseHandle(CreateFileW(mark, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  wchar_t mark[MAX_PATH + 8] = {};
+  if (reason == DLL_PROCESS_ATTACH && GetModuleFileNameW(self, mark, MAX_PATH) < MAX_PATH) {
+    CloseHandle(CreateFileW(wcscat(mark, L".loaded"), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   }
   return TRUE;
 }
