@@ -10,9 +10,9 @@ writable and executable, carry a version block and a manifest of the build's ver
 whose processor architecture matches the file's machine type (Windows refuses
 to start it otherwise), and have the DLLs that system DLLs import looked for
 in the system folder alone (DependentLoadFlags of its load configuration,
-which Windows 10 1607 and later follow). The window program (--kind gui) must also hold its
-dialog templates, its two icons with every image size, and name version 6 of
-the common controls for the same architecture.
+which Windows 10 1607 and later follow). The window program (--kind gui)
+must also hold its dialog templates, its two icons with every image size,
+and name version 6 of the common controls for the same architecture.
 
 Exit status: 0 when every check passes, 1 when one fails, 2 when the file
 cannot be read as a PE file.
