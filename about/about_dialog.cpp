@@ -63,9 +63,9 @@ TOOLINFOA ActionTool(HWND dialog, const char* tip) {
   return tool;
 }
 
+// The tooltip's class is registered by the common controls, which the
+// window program loads at start-up.
 void CreateActionTip(HWND dialog) {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&controls);
   HWND tooltip =
       CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
                       CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr, GetModuleHandleA(nullptr), nullptr);

@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "console.h"
+#include "dll_search.h"
 #include "extended_name.h"
 #include "file_io.h"
 #include "text_encoding.h"
@@ -112,6 +113,7 @@ char* Utf8Of(const wchar_t* name, DWORD flags) {
 // surrogate has no UTF-8 form, and is refused rather than turned into
 // another name.
 int wmain(int argc, wchar_t** wideArgv) {
+  NarrowDllSearch();
   // Only what the user typed is an option: a pattern is one only before
   // "--", and then it is expanded, never read as an option.
   NameList arguments;

@@ -10,9 +10,11 @@ Windows 7), be marked for
 ASLR (with the relocations that let it move) and DEP, have no section both
 writable and executable, carry a version block and a manifest of the build's version
 whose processor architecture matches the file's machine type (Windows refuses
-to start it otherwise). The window program (--kind gui) must also hold its
-dialog templates, its two icons with every image size, and name version 6 of
-the common controls for the same architecture.
+to start it otherwise), and have the DLLs that system DLLs import looked for
+in the system folder alone (DependentLoadFlags of its load configuration,
+which Windows 10 1607 and later follow). The window program (--kind gui)
+must also hold its dialog templates, its two icons with every image size,
+and name version 6 of the common controls for the same architecture.
 
 Exit status: 0 when every check passes, 1 when one fails, 2 when the file
 cannot be read as a PE file.
@@ -33,7 +35,9 @@ MACHINES = {0x014C: "x86", 0x8664: "amd64"}
 SUBSYSTEMS = {"gui": 2, "console": 3}
 DYNAMIC_BASE, HIGH_ENTROPY_VA, NX_COMPAT = 0x0040, 0x0020, 0x0100
 MEM_EXECUTE, MEM_WRITE = 0x20000000, 0x80000000
-BASE_RELOCATIONS = 5  # the data directory of base relocations
+BASE_RELOCATIONS, LOAD_CONFIG = 5, 10  # entries of the data directory
+DEPENDENT_LOAD_FLAGS = {"x86": 54, "amd64": 78}  # where the load configuration holds them
+LOAD_LIBRARY_SEARCH_SYSTEM32 = 0x800
 GUI_DIALOGS = ("MAINDIALOG", 1005, 1025)
 GUI_ICONS = (500, 501)
 ICON_SIZES = {16, 20, 24, 32, 40, 48, 64, 256}
@@ -77,6 +81,12 @@ def check(pe, kind, version):
         problems.append("not marked for ASLR/DEP (DllCharacteristics 0x%04x)" % header.DllCharacteristics)
     if header.DATA_DIRECTORY[BASE_RELOCATIONS].Size == 0:
         problems.append("no base relocations: the loader cannot move it")
+    config = header.DATA_DIRECTORY[LOAD_CONFIG]
+    flags = DEPENDENT_LOAD_FLAGS.get(machine, 0)
+    if (config.Size < flags + 2 or pe.get_dword_at_rva(config.VirtualAddress) != config.Size
+            or pe.get_word_at_rva(config.VirtualAddress + flags) != LOAD_LIBRARY_SEARCH_SYSTEM32):
+        problems.append("the DLLs system DLLs import may come from its own folder (no DependentLoadFlags of "
+                        "LOAD_LIBRARY_SEARCH_SYSTEM32 in a load configuration of its size)")
     for section in pe.sections:
         if section.Characteristics & (MEM_EXECUTE | MEM_WRITE) == MEM_EXECUTE | MEM_WRITE:
             problems.append("section %s is writable and executable" % section.Name.rstrip(b"\0").decode())

@@ -1,9 +1,12 @@
 // Quorvane.exe: start-up, the message loop and the exit.
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include <new>
 
 #include "command_line.h"
+#include "dll_search.h"
 #include "main_window.h"
 #include "resource_ids.h"
 
@@ -16,9 +19,25 @@ bool IsEscapeForMainWindow(HWND window, const MSG& message) {
   return escape && (message.hwnd == window || IsChild(window, message.hwnd));
 }
 
+// The common controls are loaded only once the DLL search is narrowed, as
+// their start-up loads other DLLs by name. The manifest's activation context,
+// the process's default, still has this load take version 6.
+void LoadCommonControls() {
+  // The themes' library loads msimg32 by its bare name when it first draws,
+  // and Wine looks for such delayed loads as if the search were not
+  // narrowed: once loaded from the system folder, the name finds that one.
+  LoadLibraryW(L"msimg32.dll");
+  const auto init =
+      SystemProcedure<BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*)>(L"comctl32.dll", "InitCommonControlsEx");
+  const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_WIN95_CLASSES};
+  if (init != nullptr) init(&classes);
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  NarrowDllSearch();
+  LoadCommonControls();
   HINSTANCE instance = GetModuleHandleW(nullptr);
   if (!RegisterMainWindowClass(instance)) ExitProcess(1);
   static MainWindowState state;

@@ -8,6 +8,7 @@
 #include <cwchar>
 
 #include "about_dialog.h"
+#include "dll_search.h"
 #include "grouped_number.h"
 #include "message_dialog.h"
 #include "preview_pieces.h"
@@ -48,7 +49,9 @@ void OnOpen(HWND window) {
   open.nMaxFile = static_cast<DWORD>(name.size());
   open.Flags =
       OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_DONTADDTORECENT;
-  if (GetOpenFileNameW(&open)) ShowFile(window, name.data());
+  // Loaded on first use: its start-up loads DLLs by their bare names.
+  const auto getOpenFileName = SystemProcedure<BOOL(WINAPI*)(OPENFILENAMEW*)>(L"comdlg32.dll", "GetOpenFileNameW");
+  if (getOpenFileName != nullptr && getOpenFileName(&open)) ShowFile(window, name.data());
 }
 
 // What Ctrl+C copies: each field as

@@ -27,6 +27,7 @@ PROGRAMS = os.environ.get("QUORVANE_PROGRAMS")
 EXE = Path(PROGRAMS) / "Quorvane.exe" if PROGRAMS else BUILD / "shell" / "Quorvane.exe"
 CLI = Path(PROGRAMS) / "quorvane-cli.exe" if PROGRAMS else BUILD / "cli" / "quorvane-cli.exe"
 PROBE = BUILD / "scripts" / "wine" / "quorvane_gui_probe.exe"
+PLANTED = BUILD / "tests" / "gui" / "planted.dll"
 # The controls the flows name, by their identifiers in resources/resource_ids.h.
 PATH, SIZE, PREVIEW, ABOUT, FEEDBACK = (IDS["IDC_MAIN_" + n] for n in ("PATH", "SIZE", "PREVIEW", "ABOUT", "FEEDBACK"))
 LINES, CONTINUE = [IDS[f"IDC_MESSAGE_LINE{n}"] for n in range(1, 5)], IDS["IDC_MESSAGE_CONTINUE"]
@@ -376,6 +377,30 @@ class QuorvaneWindow(unittest.TestCase):
         copied = "\r\n".join(f"{label}\t{window.text[i]}" for i, label, _ in MAIN_FIELDS)
         wait("the copy", lambda: wine.clipboard("Quorvane") == copied)
         self.close(process)
+
+    def test_planted_dlls(self):
+        # DLLs named as those system DLLs load by bare name, beside both
+        # programs and taken first, as Windows would: none may be loaded.
+        # (Taken first only where they lie, so the names stay so.)
+        folder, names = WORK / "planted", ["uxtheme", "dwmapi", "propsys", "cryptbase", "profapi", "textshaping", "winmm",
+                                           "msimg32", "oleacc", "windowscodecs", "comctl32", "winspool.drv"]
+        folder.mkdir(exist_ok=True)
+        for path in [EXE, CLI] + [folder / (n if "." in n else n + ".dll") for n in names]:
+            shutil.copy2(path if path.parent != folder else PLANTED, folder / path.name)
+        wine.env["WINEDLLOVERRIDES"] += "".join(f";{n}=n,b" for n in names)
+        try:
+            self.assertEqual(json.loads(wine.run(folder / CLI.name, "--json", dos(files["big"]))), json_of("big"))
+            start(dos(files["big"]), exe=folder / EXE.name)
+            wine.probe("chord", "Quorvane", ord("O"))
+            wait("the Open dialog", lambda: wine.read("Open"))
+            click("Open", 2)
+            gone("Open")
+            click("Quorvane", ABOUT)
+            wait("About", lambda: wine.read("About Quorvane"))
+            click("About Quorvane", ACTION)
+            shell_requests(2)
+        finally:  # what was loaded, however far it went
+            self.assertEqual(sorted(mark.stem for mark in folder.glob("*.loaded")), [])
 
 
 if __name__ == "__main__":
