@@ -35,10 +35,10 @@ bool ReadWhole(FileHandle file, uint8_t* buffer, uint32_t byteCount, Failure& fa
 bool ScanBody(FileHandle file, uint32_t total, uint8_t* workBuffer, TextCounts& counts, Failure& failure) {
   CharClass charClass = CharClass::None;
   while (total != 0) {
-    const uint32_t chunk = std::min(total, kChunkSize);
-    if (!ReadWhole(file, workBuffer, chunk, failure)) return false;
-    CountText(workBuffer, chunk, counts, charClass);
-    total -= chunk;
+    const uint32_t piece = std::min(total, kReadPiece);
+    if (!ReadWhole(file, workBuffer, piece, failure)) return false;
+    CountText(workBuffer, piece, counts, charClass);
+    total -= piece;
   }
   return true;
 }

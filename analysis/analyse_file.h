@@ -12,6 +12,14 @@
 constexpr uint32_t kHeadLimit = 50'000;
 constexpr uint32_t kStatisticsLimit = 50'000'000;
 constexpr uint32_t kChunkSize = 1'000'000;
+// The body is read in pieces a quarter of that size, each scanned while it
+// is still in the processor's second-level cache (1 MB a core on the Zen 4
+// and Zen 5 measured), where a whole chunk, with the page cache it is copied
+// from, is not: on a Zen 5 the reads alone took 1.4 to 1.6 times as long in
+// chunks; on a Zen 4 the whole analysis took 2% longer in pieces, for the
+// four times as many reads. A piece also touches a quarter of the work
+// buffer's fresh pages, each a fault the first time.
+constexpr uint32_t kReadPiece = 256 * 1024;
 // The work buffer's size: one chunk and 50 bytes more, as the program has
 // always had it; the head and the four zero bytes after it fit in its first
 // 50,004.
