@@ -1,7 +1,8 @@
 #!/bin/bash
 # Runs a Windows program under Wine in the build folder's private prefix,
 # made on first use: 64-bit programs with this machine's Wine, 32-bit ones
-# under WoW64 in the Debian root of wow64.sh. The cross-compiling emulator:
+# under WoW64 in the Debian root of wow64.sh, which alone decides whether
+# they run natively or emulated. The cross-compiling emulator:
 # ctest, test discovery and scripts all run Windows programs the same way.
 #
 #   run.sh PROGRAM.exe [ARGUMENTS...]

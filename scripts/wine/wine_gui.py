@@ -48,7 +48,8 @@ def is_x86(exe):
 
 def root_of(exe):
     """What Wine's programs run under for exe's architecture: 32-bit programs
-    under WoW64 in the Debian root of wow64.sh, 64-bit ones on this machine."""
+    under WoW64 in the Debian root of wow64.sh (natively or emulated, as it
+    decides), 64-bit ones on this machine."""
     return [str(HERE / "wow64.sh"), "run"] if is_x86(exe) else []
 
 
@@ -60,7 +61,9 @@ def reg_string(text):
     return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
 
 
-def wait(what, condition, timeout=20):
+# Limits on waits, which only a failure reaches: generous, as 32-bit programs
+# emulated by qemu-i386 (wow64.sh) start and run several times slower.
+def wait(what, condition, timeout=60):
     deadline = time.monotonic() + timeout
     while not (value := condition()):
         if time.monotonic() > deadline:
@@ -132,7 +135,7 @@ class Wine:
 
     def run(self, *args, lang="C.UTF-8"):
         process = self.start(*args, lang=lang)
-        return process.out.read_bytes().decode() if process.wait(60) == 0 else None
+        return process.out.read_bytes().decode() if process.wait(120) == 0 else None
 
     def probe(self, *args):
         return self.run(self.probe_exe, *args)
@@ -156,7 +159,7 @@ class Wine:
         file it was started on; None when the program ended first."""
         # While its controls are being made a window has no File Name yet.
         ready = wait("the main window", lambda: process.poll() is not None or
-                     ((w := self.read("Quorvane")) is not None and w.text.get(IDS["IDC_MAIN_PATH"]) and w), 60)
+                     ((w := self.read("Quorvane")) is not None and w.text.get(IDS["IDC_MAIN_PATH"]) and w), 120)
         return None if ready is True else self.read("Quorvane", sync=True)
 
     def stop(self):

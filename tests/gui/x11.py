@@ -44,7 +44,7 @@ class Bells:
         self.control.close()
 
 
-def drop(display_name, title, paths, point, timeout=10):
+def drop(display_name, title, paths, point, timeout=30):
     """Drops paths at point (root coordinates) on the X window titled title;
     returns whether the target accepted, once it has finished the drop."""
     x = display.Display(display_name)
