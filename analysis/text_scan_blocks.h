@@ -52,24 +52,25 @@ struct Classifier {
 
   static void Tally(Bytes& counter, Mask mask) { counter -= __builtin_bit_cast(Bytes, mask); }
 
-  static Vector Plain(Mask mask) { return __builtin_bit_cast(Vector, mask); }
+  static Vector AsVector(Mask mask) { return __builtin_bit_cast(Vector, mask); }
   static uint64_t Bits(Vector mask, int at) { return static_cast<uint64_t>(Ops::TopBits(mask)) << at; }
 
   // Line feeds and digits only classify, so they share a mask.
   static void Part(const uint8_t* bytes, int at, Counters& c, BlockBits& b, uint64_t& others) {
     Bytes v;
     __builtin_memcpy(&v, bytes + at, kWidth);
+    // In this order GCC 12 gives the AVX2 scanner its best speed (text_stats_bench).
+    const Mask printable = InRange(v, 0x21, 94), letters = InRange(v | 0x20, 'a', 26);
     const Mask lineFeeds = v == '\n', digits = InRange(v, '0', 10), spaces = v == ' ';
-    const Mask letters = InRange(v | 0x20, 'a', 26);
     Tally(c.lines, lineFeeds);
     Tally(c.digits, digits);
     Tally(c.spaces, spaces);
     Tally(c.letters, letters);
-    Tally(c.printable, InRange(v, 0x21, 94));
-    b.spaces |= Bits(Plain(spaces), at);
-    b.letters |= Bits(Plain(letters), at);
-    b.periods |= Bits(Plain(v == '.'), at);
-    others |= Bits(Plain(lineFeeds) | Plain(digits), at);
+    Tally(c.printable, printable);
+    b.spaces |= Bits(AsVector(spaces), at);
+    b.letters |= Bits(AsVector(letters), at);
+    b.periods |= Bits(AsVector(v == '.'), at);
+    others |= Bits(AsVector(lineFeeds) | AsVector(digits), at);
   }
 
   static BlockBits Classify(const uint8_t* block, Counters& c) {
