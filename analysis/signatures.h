@@ -7,7 +7,7 @@
 struct SignatureRow {
   uint32_t offset;        // from the first byte of the file
   uint32_t length;        // bytes compared; 0 ends the table
-  const char* signature;  // upper case, exactly length characters
+  const char* signature;  // exactly length bytes, upper case
   const char* description;
 };
 

@@ -26,29 +26,36 @@ constexpr std::array<BlockScanner, kScannerCount> kBlockScanners = {};
 
 constexpr uint32_t Bit(Scanner scanner) { return 1u << static_cast<int>(scanner); }
 
+#if QUORVANE_X86_SCANNERS
+// The parts of the register file whose state the system saves, by their bits
+// in XCR0 and Intel's names: SSE, AVX and AVX-512's opmask, ZMM_Hi256 and
+// Hi16_ZMM.
+constexpr unsigned kSseState = 0x02, kAvxState = 0x04, kOpmaskState = 0x20, kZmmHi256State = 0x40, kHi16ZmmState = 0x80;
+#endif
+
 // The scanners this processor has the instructions of and whose registers
 // the system saves when it switches threads: a processor with AVX-512 under a
-// system that does not save its registers must not run it.
+// system that does not save its registers must not run it. The feature bits
+// are cpuid.h's.
 uint32_t DetectScanners() {
   uint32_t found = Bit(Scanner::Portable);
 #if QUORVANE_X86_SCANNERS
-  const auto has = [](unsigned word, int bit) { return (word >> bit & 1) != 0; };
+  const auto has = [](unsigned word, unsigned bits) { return (word & bits) == bits; };
   unsigned a{}, b{}, c{}, d{};
   if (!__get_cpuid(1, &a, &b, &c, &d)) return found;
-  const bool sse2 = has(d, 26), popcnt = has(c, 23), xsave = has(c, 27);
+  const bool sse2 = has(d, bit_SSE2), popcnt = has(c, bit_POPCNT);
   uint32_t xcr0{}, high{};
-  if (xsave) __asm__("xgetbv" : "=a"(xcr0), "=d"(high) : "c"(0));
-  const bool ymmSaved = (xcr0 & 0x06) == 0x06;  // SSE and AVX state
-  const bool zmmSaved = (xcr0 & 0xE6) == 0xE6;  // and the mask registers and both halves of the ZMM file
-  unsigned b7{}, c7{};                          // left zero by a processor without leaf 7
+  if (has(c, bit_OSXSAVE)) __asm__("xgetbv" : "=a"(xcr0), "=d"(high) : "c"(0));
+  unsigned b7{}, c7{};  // left zero by a processor without leaf 7
   __get_cpuid_count(7, 0, &a, &b7, &c7, &d);
   // The AVX2 scanner is also built with POPCNT and BMI1, which every
   // processor with AVX2 has; asked all the same.
-  const bool avx2 = ymmSaved && popcnt && has(b7, 5) && has(b7, 3);
+  const bool avx2 = has(xcr0, kSseState | kAvxState) && popcnt && has(b7, bit_AVX2 | bit_BMI);
   // AVX-512 F and BW with VBMI, VBMI2, VPOPCNTDQ and GFNI: Ice Lake, Zen 4
   // and later. Skylake's AVX-512 lacks them and runs the AVX2 scanner.
-  const bool avx512 =
-      avx2 && zmmSaved && has(b7, 16) && has(b7, 30) && has(c7, 1) && has(c7, 6) && has(c7, 14) && has(c7, 8);
+  const bool avx512 = avx2 && has(xcr0, kOpmaskState | kZmmHi256State | kHi16ZmmState) &&
+                      has(b7, bit_AVX512F | bit_AVX512BW) &&
+                      has(c7, bit_AVX512VBMI | bit_AVX512VBMI2 | bit_AVX512VPOPCNTDQ | bit_GFNI);
   if (sse2) found |= Bit(Scanner::Sse2);
   if (avx2) found |= Bit(Scanner::Avx2);
   if (avx512) found |= Bit(Scanner::Avx512);

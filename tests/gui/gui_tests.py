@@ -161,17 +161,18 @@ class QuorvaneWindow(unittest.TestCase):
         process, window = start(dos(files["sample"]))
         self.assertEqual(shown(window), expected(files["json"][0]))
         self.close(process)
-        # The README's picture: a UTF-8 text of the user's own.
-        notes = wine.prefix / "drive_c" / "users" / getpass.getuser() / "Documents" / "Reisenotizen.txt"
-        if notes.parent.is_symlink():  # Wine's link to the home folder, which is not ours to write in
-            notes.parent.unlink()
-        notes.parent.mkdir(parents=True, exist_ok=True)
-        notes.write_bytes(NOTES)
-        process, window = start(f"C:\\users\\{getpass.getuser()}\\Documents\\Reisenotizen.txt")
-        self.assertEqual(window.text[PREVIEW], NOTES.decode())
+        # The README's pictures: a text of the user's own, in UTF-8 and in UTF-16.
+        documents = wine.prefix / "drive_c" / "users" / getpass.getuser() / "Documents"
+        if documents.is_symlink():  # Wine's link to the home folder, which is not ours to write in
+            documents.unlink()
+        documents.mkdir(parents=True, exist_ok=True)
         SHOTS.mkdir(exist_ok=True)
-        wine.grab(SHOTS / "main.png", window.rect)
-        self.close(process)
+        for shot, name, codec in (("main", "Reisenotizen.txt", "utf-8"), ("utf-16", "Reisenotizen (UTF-16).txt", "utf-16")):
+            (documents / name).write_bytes(NOTES.decode().encode(codec))  # Python's UTF-16 starts with the mark
+            process, window = start(f"C:\\users\\{getpass.getuser()}\\Documents\\{name}")
+            self.assertEqual(window.text[PREVIEW], NOTES.decode())
+            wine.grab(SHOTS / f"{shot}.png", window.rect)
+            self.close(process)
 
     def test_3_feedback_notice(self):
         process, _ = start()

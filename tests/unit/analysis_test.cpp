@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <random>
 #include <set>
@@ -113,24 +114,26 @@ TEST(CountText, EveryScannerPastItsCounterLimits) {
   }
 }
 
-// One head per row, ending where the row's range ends, several in lower case;
-// no shorter head reaches the row, whatever follows it, nor does a zero byte.
+// The table's rows, each from a head of its own (by type) that ends where the
+// row's range ends, several in lower case; no shorter head reaches the row,
+// whatever follows it, nor does a zero byte. A row without a head fails.
 TEST(IdentifyType, EachRowFromItsOwnHead) {
-  const std::pair<std::string, const char*> rows[] = {
+  std::map<std::string, std::string> heads = {
       // clang-format off
-      {"RIFF\x24\x08\0\0wave"s, "Windows PCM Audio"}, {"mz", "Portable Executable (Exe)"}, {"PK", "Zip File"},
-      {"BM", "Windows Bitmap Image"}, {"GIF", "Graphic Interchange Format"}, {"<html", "HTML Web Page"},
-      {"RIFF\x24\x08\0\0AVI"s, "Audio / Video Interleave"}, {"\xFF\xD8\xFF\xE0\0\x10JFIF"s, "JPEG Image"},
-      {"<?xml", "eXtendible Markup Language"}, {"[InternetShortcut", "Internet Shortcut"}, {"Vren", "Vren File"},
-      {"%pdf-", "Portable Document Format"}, {"{\\rtf", "Rich Text File"}, {"RIFF\x24\x08\0\0ACON"s, "Animated Icon"},
-      {"\0\0\0\x20moov"s, "QuickTime Movie"}, {"BRUM", "Brumvex Settings"}, {"[", "INItialisation File"},
-      {"?", "Win Help"},
+      {"Windows PCM Audio", "RIFF\x24\x08\0\0wave"s}, {"Portable Executable (Exe)", "mz"}, {"Zip File", "PK"},
+      {"Windows Bitmap Image", "BM"}, {"Graphic Interchange Format", "GIF"}, {"HTML Web Page", "<html"},
+      {"Audio / Video Interleave", "RIFF\x24\x08\0\0AVI"s}, {"JPEG Image", "\xFF\xD8\xFF\xE0\0\x10JFIF"s},
+      {"eXtendible Markup Language", "<?xml"}, {"Internet Shortcut", "[InternetShortcut"}, {"Vren File", "Vren"},
+      {"Portable Document Format", "%pdf-"}, {"Rich Text File", "{\\rtf"}, {"Animated Icon", "RIFF\x24\x08\0\0ACON"s},
+      {"QuickTime Movie", "\0\0\0\x20moov"s}, {"Brumvex Settings", "BRUM"}, {"INItialisation File", "["},
+      {"Win Help", "?"},
       // clang-format on
   };
-  for (const auto& [head, type] : rows) {
-    EXPECT_STREQ(IdentifyType(Bytes(head), head.size()), type);
-    for (size_t n = 0; n < head.size(); ++n) EXPECT_STRNE(IdentifyType(Bytes(head), n), type) << n;
-    EXPECT_STRNE(IdentifyType(Bytes(head.substr(0, head.size() - 1) + '\0'), head.size()), type);
+  for (const SignatureRow* row = kSignatureTable; row->length != 0; ++row) {
+    const std::string& head = heads[row->description];
+    EXPECT_STREQ(IdentifyType(Bytes(head), head.size()), row->description);
+    for (size_t n = 0; n < head.size(); ++n) EXPECT_STRNE(IdentifyType(Bytes(head), n), row->description) << n;
+    EXPECT_STRNE(IdentifyType(Bytes(head.substr(0, head.size() - 1) + '\0'), head.size()), row->description);
   }
 }
 
