@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "signatures.h"
 
@@ -33,11 +34,16 @@ bool ReadWhole(FileHandle file, uint8_t* buffer, uint32_t byteCount, Failure& fa
 
 // Counts the first total bytes chunk by chunk, the class carried across.
 bool ScanBody(FileHandle file, uint32_t total, uint8_t* workBuffer, TextCounts& counts, Failure& failure) {
+  // Each piece lands at the start of a cache line: the system's copy into a
+  // buffer 16 bytes past one took a third longer. The buffer has room.
+  void* start = workBuffer;
+  size_t room = kWorkBufferSize;
+  auto* const at = static_cast<uint8_t*>(std::align(64, kReadPiece, start, room));
   CharClass charClass = CharClass::None;
   while (total != 0) {
     const uint32_t piece = std::min(total, kReadPiece);
-    if (!ReadWhole(file, workBuffer, piece, failure)) return false;
-    CountText(workBuffer, piece, counts, charClass);
+    if (!ReadWhole(file, at, piece, failure)) return false;
+    CountText(at, piece, counts, charClass);
     total -= piece;
   }
   return true;

@@ -14,16 +14,17 @@ constexpr uint32_t kStatisticsLimit = 50'000'000;
 constexpr uint32_t kChunkSize = 1'000'000;
 // The body is read in pieces a quarter of that size, each scanned while it
 // is still in the processor's second-level cache (1 MB a core on the Zen 4
-// and Zen 5 measured), where a whole chunk, with the page cache it is copied
-// from, is not: on a Zen 5 the reads alone took 1.4 to 1.6 times as long in
-// chunks; on a Zen 4 the whole analysis took 2% longer in pieces, for the
-// four times as many reads. A piece also touches a quarter of the work
-// buffer's fresh pages, each a fault the first time.
+// and Zen 5 measured), which a whole chunk, with the page cache it is copied
+// from, overflows: on a Zen 5 the reads alone took 1.4 to 1.6 times as long
+// in chunks. On a Zen 4, pieces of 128 KiB to 1 MB took the same time
+// within 3%. A piece also touches a quarter of the work buffer's fresh
+// pages, each a fault the first time.
 constexpr uint32_t kReadPiece = 256 * 1024;
 // The work buffer's size: one chunk and 50 bytes more, as the program has
 // always had it; the head and the four zero bytes after it fit in its first
 // 50,004.
 constexpr size_t kWorkBufferSize = 1'000'050;
+static_assert(kReadPiece + 63 <= kWorkBufferSize, "a piece fits wherever in the buffer a cache line starts");
 
 // What one analysis finds. It names no file: each caller shows the name it
 // holds, as it holds it.
