@@ -20,13 +20,12 @@ QUIET = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subproc
 IDS = {name: int(value) for name, value in
        re.findall(r"^#define (\w+) (\d+)", (HERE.parents[1] / "resources" / "resource_ids.h").read_text(), re.M)}
 # The main window's fields in reading order, the preview last, as Ctrl+C
-# copies them: identifier, label and the key of the console program's JSON.
-MAIN_FIELDS = [(IDS["IDC_MAIN_" + name], label, key) for name, label, key in [
-    ("PATH", "File Name", "path"), ("SIZE", "Size (Bytes)", "size"), ("TYPE", "Type", "type"),
-    ("CHARACTERS", "Characters", "characters"), ("WORDS", "Words", "words"), ("LETTERS", "Letters", "letters"),
-    ("LINES", "Lines", "lines"), ("DIGITS", "Numbers", "digits"), ("SENTENCES", "Sentences", "sentences"),
-    ("SPACES", "Spaces", "spaces"), ("AVERAGE_WORD", "Avg Wd", "average_word"), ("SYMBOLS", "Symbols", "symbols"),
-    ("AVERAGE_SENTENCE", "Avg Sent", "average_sentence"), ("PREVIEW", "Preview", "preview")]]
+# copies them: identifier, label and the key of the console program's JSON;
+# the figures as the program's own table of them has them.
+FIGURES = re.findall(r'\{(IDC_MAIN_\w+), "([^"]+)", "(\w+)"', (HERE.parents[1] / "analysis" / "result_fields.cpp").read_text())
+MAIN_FIELDS = [(IDS[name], label, key) for name, label, key in [
+    ("IDC_MAIN_PATH", "File Name", "path"), ("IDC_MAIN_SIZE", "Size (Bytes)", "size"), ("IDC_MAIN_TYPE", "Type", "type"),
+    *FIGURES, ("IDC_MAIN_PREVIEW", "Preview", "preview")]]
 
 
 def shown(window):
@@ -34,10 +33,16 @@ def shown(window):
     return {i: window.text[i] for i, _, _ in MAIN_FIELDS}
 
 
-def expected(result):
-    """What the main window shows for a result of quorvane-cli --json: numbers grouped with full stops."""
-    return {i: f"{result[k]:,}".replace(",", ".") if isinstance(result[k], int) else result[k]
-            for i, _, k in MAIN_FIELDS}
+def reports(text):
+    """Each file's fields as quorvane-cli's text report shows them, by label, the preview left out."""
+    return [{line[:13].rstrip(): line[14:] for line in block.splitlines()[:len(MAIN_FIELDS) - 1]}
+            for block in re.split(r"\n\n(?=File Name )", text.replace("\r\n", "\n"))]
+
+
+def expected(result, report):
+    """What the main window shows for a file: the name and preview of quorvane-cli --json's result, every
+    other field as the text report shows it, which formats each figure as the window does."""
+    return {i: result[k] if k in ("path", "preview") else report[label] for i, label, k in MAIN_FIELDS}
 
 
 def is_x86(exe):

@@ -17,7 +17,7 @@ from pathlib import Path
 
 sys.dont_write_bytecode = True
 sys.path[:0] = [str(Path(__file__).resolve().parent), str(Path(__file__).resolve().parents[2] / "scripts" / "wine")]
-from wine_gui import IDS, MAIN_FIELDS, Wine, copy_prefix, dos, expected, reg_string, root_of, shown, start_xvfb, wait  # noqa: E402
+from wine_gui import IDS, MAIN_FIELDS, Wine, copy_prefix, dos, expected, reg_string, reports, root_of, shown, start_xvfb, wait  # noqa: E402
 from x11 import Bells, drop  # noqa: E402
 
 BUILD = Path(sys.argv.pop(1) if __name__ == "__main__" else ".").resolve()
@@ -89,8 +89,9 @@ def setUpModule():
     xvfb, display = start_xvfb()
     wine = Wine(prefix, display, PROBE, WORK, root)
     # One engine, two front ends: what the window shows is what the console program says.
-    out = wine.run(CLI, "--json", *map(dos, files.values()))
-    files["json"] = [json.loads(line) for line in out.splitlines()]
+    names = list(map(dos, files.values()))
+    files["json"] = [json.loads(line) for line in wine.run(CLI, "--json", *names).splitlines()]
+    files["report"] = reports(wine.run(CLI, *names))
 
 
 def tearDownModule():
@@ -104,6 +105,10 @@ started = []
 
 def json_of(name):
     return files["json"][list(files).index(name)]
+
+
+def expected_of(name, **changed):
+    return expected(dict(json_of(name), **changed), files["report"][list(files).index(name)])
 
 
 def start(*args, exe=EXE, lang="C.UTF-8"):
@@ -159,7 +164,7 @@ class QuorvaneWindow(unittest.TestCase):
     def test_2_open_by_argument(self):
         # Wine quotes a path with spaces on the command line, as a shell does.
         process, window = start(dos(files["sample"]))
-        self.assertEqual(shown(window), expected(files["json"][0]))
+        self.assertEqual(shown(window), expected_of("sample"))
         self.close(process)
         # The README's pictures: a text of the user's own, in UTF-8 and in UTF-16.
         documents = wine.prefix / "drive_c" / "users" / getpass.getuser() / "Documents"
@@ -284,12 +289,12 @@ class QuorvaneWindow(unittest.TestCase):
         wait("the hold", holder.out.read_bytes)
         # Wine refuses a command line of 32,767 characters or more.
         rows = [(vanished, None), (held, None), (WORK / "with spaces", None), ("NUL", None), ("CON", None),
-                (PIPE, None), (r"\\.\pipe\no such pipe", None), (files["sparse"], files["json"][2]),
-                (long[0], dict(json_of("sample"), path=dos(long[0]))), (long[1], None), (files["sample"], files["json"][0]), ("x" * 32000, None)]
+                (PIPE, None), (r"\\.\pipe\no such pipe", None), (files["sparse"], expected_of("sparse")),
+                (long[0], expected_of("sample", path=dos(long[0]))), (long[1], None), (files["sample"], expected_of("sample")), ("x" * 32000, None)]
         bells = Bells(wine.display)
         for name, result in rows:
             process, window = start(dos(name) if isinstance(name, Path) else name)
-            self.assertEqual(shown(window), expected(result) if result else BLANK, str(name)[-50:])
+            self.assertEqual(shown(window), result or BLANK, str(name)[-50:])
             self.close(process)
         # Each one refused, too long for the window or not, with the warning sound.
         wait("the warning sounds", lambda: bells.count == sum(result is None for _, result in rows))
@@ -302,7 +307,7 @@ class QuorvaneWindow(unittest.TestCase):
             for name, result in (row for row in rows if isinstance(row[0], Path)):
                 self.assertTrue(drop(wine.display, "Quorvane", [name], (window.rect[0] + 15, window.rect[1] + 40)))
                 now = shown(wine.read("Quorvane", sync=True))
-                self.assertEqual(now, expected(result) if result else before, str(name)[-50:])
+                self.assertEqual(now, result or before, str(name)[-50:])
                 before, refused = now, refused + (result is None)
                 wait(f"the warning sound for {str(name)[-50:]}", lambda: bells.count == refused)
             time.sleep(0.5)
@@ -323,7 +328,7 @@ class QuorvaneWindow(unittest.TestCase):
         before = state()
         process, window = start()
         self.assertTrue(drop(wine.display, "Quorvane", [files["big"]], (window.rect[0] + 15, window.rect[1] + 40)))
-        self.assertEqual(shown(wine.read("Quorvane", sync=True)), expected(json_of("big")))
+        self.assertEqual(shown(wine.read("Quorvane", sync=True)), expected_of("big"))
         self.close(process)
         self.test_4_about()
         after = state()
@@ -358,13 +363,13 @@ class QuorvaneWindow(unittest.TestCase):
         self.assertEqual([json_of(name)["size"] for name in names], [files[name].stat().st_size for name in names])
         for name in names:
             process, window = start(dos(files[name]))
-            self.assertEqual(shown(window), expected(json_of(name)), name)
+            self.assertEqual(shown(window), expected_of(name), name)
             self.close(process)
         # Of several files dropped at once, the first is analysed.
         process, window = start()
         for name in names[:-1]:  # Wine drops its trailing dot when it turns a dropped file's name into Windows'
             self.assertTrue(drop(wine.display, "Quorvane", [files[name], files["big"]], (window.rect[0] + 15, window.rect[1] + 40)))
-            self.assertEqual(shown(wine.read("Quorvane", sync=True)), expected(json_of(name)), name)
+            self.assertEqual(shown(wine.read("Quorvane", sync=True)), expected_of(name), name)
         # Ctrl+O opens a file as a drop does; Ctrl+C copies the fields, the preview last.
         wine.probe("chord", "Quorvane", ord("O"))
         wait("the Open dialog", lambda: wine.read("Open"))
@@ -372,7 +377,7 @@ class QuorvaneWindow(unittest.TestCase):
         click("Open", 1)  # the common dialog's own button
         gone("Open")
         window = wine.read("Quorvane", sync=True)
-        self.assertEqual(shown(window), expected(json_of("sample")))
+        self.assertEqual(shown(window), expected_of("sample"))
         wine.probe("chord", "Quorvane", ord("C"))
         copied = "\r\n".join(f"{label}\t{window.text[i]}" for i, label, _ in MAIN_FIELDS)
         wait("the copy", lambda: wine.clipboard("Quorvane") == copied)
