@@ -70,16 +70,18 @@ void analysis(const uint8_t* data, size_t size) {
   Check(result->size == size && result->contentRead == (size != 0) &&
         result->countedBytes == (size < kStatisticsLimit ? size : kStatisticsLimit));
   // The preview is the head's bytes past a mark, up to its first zero byte
-  // (in UTF-16, zero unit), and holds none.
+  // (in UTF-16 and UTF-32, zero unit), and holds none.
   const PreviewEncoding encoding = result->previewEncoding;
-  const bool utf16 = encoding == PreviewEncoding::Utf16Le || encoding == PreviewEncoding::Utf16Be;
-  const size_t start = utf16 ? 2 : headLength >= 3 && memcmp(data, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
+  const size_t unit = encoding == PreviewEncoding::Utf32Le || encoding == PreviewEncoding::Utf32Be   ? 4
+                      : encoding == PreviewEncoding::Utf16Le || encoding == PreviewEncoding::Utf16Be ? 2
+                                                                                                     : 1;
+  const size_t start = unit > 1 ? unit : headLength >= 3 && memcmp(data, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
   const size_t length = result->previewLength;
   Check(start + length <= headLength && memcmp(result->preview.data(), data + start, length) == 0 &&
-        result->preview[length] == '\0' && (encoding == PreviewEncoding::Utf8 || start == 0 || utf16));
-  for (size_t i = 0; i < length; i += utf16 ? 2 : 1) Check(data[start + i] != 0 || (utf16 && data[start + i + 1] != 0));
+        result->preview[length] == '\0' && (encoding == PreviewEncoding::Utf8 || start == 0 || unit > 1));
+  for (size_t i = 0; i < length; i += unit) Check(memcmp(data + start + i, "\0\0\0\0", unit) != 0);
   const bool toZero = start + length == headLength || data[start + length] == 0;
-  Check(utf16 ? length % 2 == 0 : toZero || (encoding == PreviewEncoding::Utf8 && size > headLength));
+  Check(unit > 1 ? length % unit == 0 : toZero || (encoding == PreviewEncoding::Utf8 && size > headLength));
   // An empty file reads nothing and so leaves the buffer as it was.
   Check(memcmp(buffer + headLength, size != 0 ? "\0\0\0\0" : "qqqq", 4) == 0);
   // The input is an allocation of its own: a read past a head of all of it is caught.
