@@ -95,6 +95,7 @@ void writers(const uint8_t* data, size_t size) {
   // Previews read as any Unicode encoding, whatever their bytes.
   Written(data, size, WriteJsonAs<PreviewEncoding::Utf8>, nullptr);
   Written(data, size, WriteJsonAs<PreviewEncoding::Utf16Le>, nullptr);
+  Written(data, size, WriteJsonAs<PreviewEncoding::Utf32Be>, nullptr);
   Written(data, size, WriteConsoleAs<PreviewEncoding::Utf8>, "\n\t");
   Written(data, size, WriteConsoleAs<PreviewEncoding::Utf16Be>, "\n\t");
 }
