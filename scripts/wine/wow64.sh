@@ -50,7 +50,7 @@ inside() {
   mkdir -p -- "$target$repo"
   mount --bind -- "$repo" "$target$repo"
   # This machine's locales (the same C library), for Wine's code pages.
-  mount --bind /usr/lib/locale "$target/usr/lib/locale"
+  [[ ! -d /usr/lib/locale ]] || mount --bind /usr/lib/locale "$target/usr/lib/locale"
   # The X servers' sockets, for a display that has no abstract one.
   if [[ -d /tmp/.X11-unix ]]; then
     mkdir -p "$target/tmp/.X11-unix"
