@@ -17,8 +17,8 @@ bool StartsWith(const wchar_t* text, const wchar_t* start) { return wcsncmp(text
 struct Building {
   wchar_t* text;
   size_t capacity;
-  size_t length = 0;
-  size_t rootEnd = 0;
+  size_t length{};
+  size_t rootEnd{};
   bool fits = true;
 };
 

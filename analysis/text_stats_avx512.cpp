@@ -24,11 +24,11 @@ constexpr uint8_t ClassBits(int b) {
 constexpr int kBytes = sizeof(__m512i);
 
 struct Tables {
-  uint8_t classes[0x80];      // by byte below 0x80; the others have none
-  uint8_t reversed[kBytes];   // each quadword's bytes from last to first
-  uint8_t selectors[kBytes];  // byte j of each quadword: bit j
-  uint8_t lanes[kBytes];      // byte q of lane j: class j of quadword q
-  uint64_t classifying[8], next[8];
+  uint8_t classes[0x80];                               // by byte below 0x80; the others have none
+  uint8_t reversed[kBytes];                            // each quadword's bytes from last to first
+  uint8_t selectors[kBytes];                           // byte j of each quadword: bit j
+  uint8_t lanes[kBytes];                               // byte q of lane j: class j of quadword q
+  uint64_t classifying[kBytes / 8], next[kBytes / 8];  // a lane each
 };
 
 constexpr Tables MakeTables() {

@@ -26,5 +26,5 @@ void PrepareConsole();
 void WritePreview(FILE* out, const AnalysisResult& result, bool json);
 
 // The system's own words for an error code (see FileRead), in UTF-8 and
-// without a closing full stop; empty when it has none.
+// without a closing full stop; its number where it has none.
 TextBuffer DescribeSystemError(uint32_t code);

@@ -163,7 +163,8 @@ TextBuffer DescribeSystemError(uint32_t code) {
     wide[--length] = L'\0';
   }
   TextBuffer text{};
-  if (length != 0) WideCharToMultiByte(CP_UTF8, 0, wide, -1, text.data(), kTextCapacity, nullptr, nullptr);
-  text.back() = '\0';
+  if (length == 0 || WideCharToMultiByte(CP_UTF8, 0, wide, -1, text.data(), kTextCapacity, nullptr, nullptr) == 0) {
+    snprintf(text.data(), text.size(), "error %lu", static_cast<unsigned long>(code));
+  }
   return text;
 }

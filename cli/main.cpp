@@ -66,8 +66,7 @@ void ReportFailure(const char* name, const char* why, uint32_t systemError) {
   fputs("quorvane-cli: ", stderr);
   WriteConsoleUtf8(stderr, name, strlen(name));
   fprintf(stderr, ": %s", why);
-  const TextBuffer words = systemError != 0 ? DescribeSystemError(systemError) : TextBuffer{};
-  if (words[0] != '\0') fprintf(stderr, " (%s)", words.data());
+  if (systemError != 0) fprintf(stderr, " (%s)", DescribeSystemError(systemError).data());
   fputc('\n', stderr);
 }
 

@@ -163,6 +163,8 @@ TEST(TextEncoding, WritersAndUtf8) {
        "C:\\a\\x1b]0;t\\x07\\x0aFile\\x7f\\xc2\\x85\xC2\xA0\\xe9\xF0\x9F\x98\x80\\x09"},
       {WriteConsoleWindows1252, "a\r\nb\tc \x1B\x7F\x81\x9F\xA0~",
        "a\nb\tc \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xC5\xB8\xC2\xA0~"},
+      {+[](FILE* f, const char* text, size_t n) { WriteConsolePreview(f, PreviewEncoding::Utf8, text, n); },
+       "a\r\nb\tc \x1B\x7F\xC2\x9F\xC2\xA0~", "a\nb\tc \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xC2\xA0~"},
   };
   // Each writer stops at its count, whatever follows.
   for (const auto& [write, in, out] : rows)

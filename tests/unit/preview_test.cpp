@@ -79,17 +79,17 @@ TEST(FindPreview, DeclaredOrProvenElseAnsi) {
       {"\xFE\xFF\0\0\0A"s, false, kBe, U""},
       {"\xFF\xFE\0\0"
        "A\0\0\0\0\xF6\x01\0\0\xD8\0\0\0\0\x11\0\0\0\0\0B\0\0\0"s,
-       false, kLe32, U"A\U0001F600\ufffd\ufffd"},               // a surrogate and past U+10FFFF: no characters
-      {"\0\0\xFE\xFF\0\0\0B\0\0\0"s, true, kBe32, U"B", true},  // whole units only
+       false, kLe32, U"A\U0001F600\ufffd\ufffd"},  // a surrogate and past U+10FFFF: no characters
+      {"\0\0\xFE\xFF\x7F\0\0\0\0\0\0B\0\0\0"s, true, kBe32, U"\ufffdB", true},  // whole units only
       {"\xFF\xFE\0\0"s, false, kLe32, U""},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(Read(row.head, row.headCut), std::make_tuple(row.encoding, row.text, row.cut)) << row.head;
   }
-  uint32_t at = 0;  // a unit's part, which no span ends in
-  EXPECT_TRUE(NextPreviewCharacter(PreviewEncoding::Utf32Le, reinterpret_cast<const uint8_t*>("A\0\0"), 3, at) ==
+  uint32_t at = 4;  // a unit's part, which no span ends in
+  EXPECT_TRUE(NextPreviewCharacter(PreviewEncoding::Utf32Le, reinterpret_cast<const uint8_t*>("A\0\0\0B\0"), 6, at) ==
                   kReplacementCharacter &&
-              at == 3);
+              at == 6);
 }
 
 }  // namespace

@@ -130,7 +130,7 @@ TEST(PreviewPieceEnd, PiecesFitAndKeepPairs) {
        L"efg",
        3,
        {2, 5, 7}},
-      {L"abcd", 4, {4}},
+      {L"abc\xD83D", 4, {4}},  // the rest whole, where it fits
       {L"abc\r", 3, {3, 4}},
       {L"\r\n\r\n\r\n", 2, {2, 4, 6}},
       {L"a\r\n\r\n", 2, {1, 3, 5}},
