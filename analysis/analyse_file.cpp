@@ -32,8 +32,9 @@ bool ReadWhole(FileHandle file, uint8_t* buffer, uint32_t byteCount, Failure& fa
   return failure.reason == FileError::None;
 }
 
-// Counts the first total bytes chunk by chunk, the class carried across.
-bool ScanBody(FileHandle file, uint32_t total, uint8_t* workBuffer, TextCounts& counts, Failure& failure) {
+// Counts the first total bytes piece by piece, the class carried across,
+// until a read fails or comes up short, as failure then says.
+void ScanBody(FileHandle file, uint32_t total, uint8_t* workBuffer, TextCounts& counts, Failure& failure) {
   // Each piece lands at the start of a cache line: the system's copy into a
   // buffer 16 bytes past one took a third longer. The buffer has room.
   void* start = workBuffer;
@@ -42,11 +43,10 @@ bool ScanBody(FileHandle file, uint32_t total, uint8_t* workBuffer, TextCounts& 
   CharClass charClass = CharClass::None;
   while (total != 0) {
     const uint32_t piece = std::min(total, kReadPiece);
-    if (!ReadWhole(file, at, piece, failure)) return false;
+    if (!ReadWhole(file, at, piece, failure)) return;
     CountText(at, piece, counts, charClass);
     total -= piece;
   }
-  return true;
 }
 
 }  // namespace
@@ -69,8 +69,8 @@ bool AnalyseFile(const PathChar* name, uint8_t* workBuffer, AnalysisResult& resu
   bool intact = true;
   if (before.length != 0) {
     const auto total = static_cast<uint32_t>(std::min<uint64_t>(before.length, kStatisticsLimit));
-    intact = ScanBody(file, total, workBuffer, counts, failure) && FileRewind(file) &&
-             ReadWhole(file, workBuffer, headLength, failure);
+    ScanBody(file, total, workBuffer, counts, failure);
+    intact = failure.reason == FileError::None && FileRewind(file) && ReadWhole(file, workBuffer, headLength, failure);
     // Four zero bytes after the head, as the work buffer has always held
     // them; no reader needs them, each stops at the head's length.
     memset(workBuffer + headLength, 0, 4);
