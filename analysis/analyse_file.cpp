@@ -1,12 +1,16 @@
 #include "analyse_file.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <memory>
 
 #include "signatures.h"
 
 namespace {
+
+constexpr size_t kCacheLine = 64;
+static_assert(std::has_single_bit(kCacheLine), "an alignment is a power of two");
 
 // What went wrong, and the system's code for a failed read.
 struct Failure {
@@ -39,7 +43,7 @@ void ScanBody(FileHandle file, uint32_t total, uint8_t* workBuffer, TextCounts& 
   // buffer 16 bytes past one took a third longer. The buffer has room.
   void* start = workBuffer;
   size_t room = kWorkBufferSize;
-  auto* const at = static_cast<uint8_t*>(std::align(64, kReadPiece, start, room));
+  auto* const at = static_cast<uint8_t*>(std::align(kCacheLine, kReadPiece, start, room));
   CharClass charClass = CharClass::None;
   while (total != 0) {
     const uint32_t piece = std::min(total, kReadPiece);

@@ -15,7 +15,7 @@ struct Utf8Step {
 };
 
 // Inlined into its loops: called once a character, a call cost as much as the step.
-[[gnu::always_inline]] inline Utf8Step DecodeUtf8(const uint8_t* bytes, uint32_t count) {
+[[gnu::always_inline]] inline Utf8Step DecodeUtf8(const uint8_t* bytes, size_t count) {
   const uint8_t lead = bytes[0];
   if (lead < 0x80) return {lead, 1, true, false};
   uint32_t follow, character;       // set by every branch that goes on
@@ -125,7 +125,7 @@ PreviewSpan FindPreview(const uint8_t* head, uint32_t byteCount, bool headCut) {
 }
 
 uint32_t Utf8SequenceLength(const uint8_t* bytes, size_t byteCount) {
-  const Utf8Step step = DecodeUtf8(bytes, byteCount < 4 ? static_cast<uint32_t>(byteCount) : 4);
+  const Utf8Step step = DecodeUtf8(bytes, byteCount);
   return step.valid ? step.length : 0;
 }
 

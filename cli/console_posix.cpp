@@ -7,7 +7,7 @@
 // Names are bytes, written and opened as they are.
 int main(int argc, char** argv) {
   auto* arguments = static_cast<CliArgument*>(calloc(static_cast<size_t>(argc), sizeof(CliArgument)));
-  if (arguments == nullptr) return 1;
+  if (arguments == nullptr) return EXIT_FAILURE;
   for (int i = 1; i < argc; ++i) arguments[i - 1] = {argv[i], argv[i], false};
   const int status = RunCli(arguments, argc - 1);
   free(arguments);

@@ -257,6 +257,7 @@ TEST(AnalyseFile, FileAfterFile) {
       {{{0, longText}}, 50'001, longText.substr(0, 50'000), "HTML Web Page 49998 2 1 0 0 1 2 50001 24999 0"},
       {{{0, "0123456789\0 more words. And more.\n"s}}, 35, "0123456789", "Unknown 16 5 2 2 10 4 2 32 3 2"},
       {sparse, past4GiB, "%PDF-1.4 head", "Portable Document Format 15 5 1 2 2 5 5 27 3 2"},
+      {{{0, "\xC3\xA9\xE2\x82"}}, 4, "\xC3\xA9\xE2\x82", "Unknown 0 1 1 0 0 0 0 0 0 0"},  // it ends inside a character, no limit cut it
       {{{0, "RIFF\x2C\x01\0\0WAVEfmt \x10\0\0\0\0"s}}, 21, "RIFF,\x01", "Windows PCM Audio 11 1 1 0 0 1 1 13 11 0"},
       {{{0, "a"}}, 1, "a", "Unknown 1 1 1 0 0 0 0 1 1 0"},
   };

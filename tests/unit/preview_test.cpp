@@ -43,6 +43,9 @@ TEST(FindPreview, DeclaredOrProvenElseAnsi) {
        "a\xE2\x82",
        true, kUtf8, U"a", true},
       {"\xEF\xBB\xBF"
+       "a\xC3\xA9",
+       true, kUtf8, U"a\u00e9", true},  // cut where a character ends
+      {"\xEF\xBB\xBF"
        "a\xE2\x82",
        false, kUtf8, U"a\ufffd"},                                         // the file ends inside it
       {"\x93\xF1\x8D", true, kAnsi, U"\u0093\u00f1\u008d", true},         // a code page's own is its reader's
