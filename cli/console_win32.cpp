@@ -92,7 +92,8 @@ bool AddMatches(NameList& list, const wchar_t* name) {
   }
   if (search != INVALID_HANDLE_VALUE) FindClose(search);
   RestoreSystemRedirection(redirection);
-  qsort(list.names + first, list.count - first, sizeof(wchar_t*), CompareNames);  // every one matched
+  // Every one a match: their flags are alike, and only the names are sorted.
+  qsort(list.names + first, list.count - first, sizeof(wchar_t*), CompareNames);
   return list.count != first;
 }
 
@@ -114,8 +115,8 @@ char* Utf8Of(const wchar_t* name, DWORD flags) {
 // another name.
 int wmain(int argc, wchar_t** wideArgv) {
   NarrowDllSearch();
-  // Only what the user typed is an option: a pattern is one only before
-  // "--", and then it is expanded, never read as an option.
+  // Only what the user typed is an option, and an option is never a
+  // pattern: what a pattern gives is a file's name, whatever it looks like.
   NameList arguments;
   bool dashes = false;
   for (int i = 1; i < argc; ++i) {
