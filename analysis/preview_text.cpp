@@ -66,7 +66,8 @@ PreviewSpan UnitSpan(PreviewEncoding encoding, const uint8_t* head, uint32_t byt
   uint32_t end = size;
   while (end + size <= byteCount && Unit(encoding, head + end) != 0) end += size;
   const bool cut = headCut && end + size > byteCount;
-  if (cut && size == 2 && end > 2 && IsHighSurrogate(Unit(encoding, head + end - 2))) end -= 2;
+  // (With no unit, the one before is the mark, never a surrogate.)
+  if (cut && size == 2 && IsHighSurrogate(Unit(encoding, head + end - 2))) end -= 2;
   return {encoding, size, end - size, cut};
 }
 

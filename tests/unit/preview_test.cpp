@@ -75,7 +75,7 @@ TEST(FindPreview, DeclaredOrProvenElseAnsi) {
        "A\0\x3D\xD8"s,
        false, kLe, U"A\ufffd"},
       {"\xFF\xFE\x3D\xD8"
-       "A\0\x00\xDE\x3D\xD8\x00\xDE"s,
+       "A\0\x00\xDC\x3D\xD8\x00\xDE"s,
        false, kLe, U"\ufffdA\ufffd\U0001F600"},
       {"\xFE\xFF\xD8\x3D\xDE\x00\xD8\x00"s, false, kBe, U"\U0001F600\ufffd"},
       {"\xFF\xFE", false, kLe, U""},
