@@ -146,7 +146,13 @@ class Wine:
         return self.run(self.probe_exe, *args)
 
     def read(self, title, sync=False):
+        # A window is taken for gone only when a second look, a moment later,
+        # agrees: under load a look now and then finds nothing where a window
+        # stands (seen about once in a few hundred).
         out = self.probe("read", title, *(["sync"] if sync else []))
+        if out is None:
+            time.sleep(0.2)
+            out = self.probe("read", title, *(["sync"] if sync else []))
         if out is None:
             return None
         window = json.loads(out)
